@@ -1,0 +1,198 @@
+#include "Regional.h"
+
+#include <QRegularExpression>
+
+#include <charconv>
+#include <cmath>
+
+namespace tb {
+namespace {
+
+std::optional<double> toDouble(const QByteArray& plain)
+{
+    double v = 0;
+    const auto [end, ec] = std::from_chars(plain.constData(), plain.constData() + plain.size(), v);
+    if (ec != std::errc() || end != plain.constData() + plain.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+int expandYear(int year, qsizetype digits)
+{
+    if (digits > 2)
+        return year;
+    return year < 30 ? 2000 + year : 1900 + year;
+}
+
+std::optional<QTime> makeTime(int h, int m, int s, QStringView ampm, const QString& am, const QString& pm)
+{
+    if (!ampm.isEmpty()) {
+        const bool isPm = ampm.compare(pm, Qt::CaseInsensitive) == 0 || ampm.compare(u"PM", Qt::CaseInsensitive) == 0;
+        const bool isAm = ampm.compare(am, Qt::CaseInsensitive) == 0 || ampm.compare(u"AM", Qt::CaseInsensitive) == 0;
+        if ((!isPm && !isAm) || h < 1 || h > 12)
+            return std::nullopt;
+        h = (h % 12) + (isPm ? 12 : 0);
+    }
+    if (h > 23 || m > 59 || s > 59)
+        return std::nullopt;
+    return QTime(h, m, s);
+}
+
+} // namespace
+
+Regional Regional::fromLocale(const QLocale& locale)
+{
+    Regional r;
+    r.decimal_ = locale.decimalPoint().isEmpty() ? QLatin1Char('.') : locale.decimalPoint().front();
+    QString df = locale.dateFormat(QLocale::ShortFormat);
+    if (!df.contains(QStringLiteral("yyyy")))
+        df.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    const auto d = df.indexOf(QLatin1Char('d')), m = df.indexOf(QLatin1Char('M')), y = df.indexOf(QLatin1Char('y'));
+    if (y < m && m < d)
+        r.order_ = DateOrder::YearMonthDay;
+    else if (m < d)
+        r.order_ = DateOrder::MonthDayYear;
+    else
+        r.order_ = DateOrder::DayMonthYear;
+    r.dateFormat_ = df;
+    QString tf = locale.timeFormat(QLocale::LongFormat);
+    tf.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*$")));
+    r.timeFormat_ = tf.trimmed();
+    if (!locale.amText().isEmpty())
+        r.am_ = locale.amText();
+    if (!locale.pmText().isEmpty())
+        r.pm_ = locale.pmText();
+    return r;
+}
+
+QString Regional::formatNumber(double value) const
+{
+    if (value == 0)
+        return QStringLiteral("0");
+    QString s = QString::number(value, 'g', 15);
+    s.replace(QLatin1Char('e'), QLatin1Char('E'));
+    if (decimal_ != QLatin1Char('.'))
+        s.replace(QLatin1Char('.'), decimal_);
+    return s;
+}
+
+std::optional<double> Regional::parseNumber(QStringView text) const
+{
+    text = text.trimmed();
+    QByteArray plain;
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        if (text[i] == u'-')
+            plain += '-';
+        ++i;
+    }
+    int digits = 0;
+    bool seenSep = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            plain += static_cast<char>(c.unicode());
+            ++digits;
+        } else if (c == decimal_ && !seenSep) {
+            plain += '.';
+            seenSep = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
+        plain += 'e';
+        ++i;
+        if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+            plain += static_cast<char>(text[i++].unicode());
+        int expDigits = 0;
+        for (; i < text.size() && text[i].unicode() < 128 && text[i].isDigit(); ++i, ++expDigits)
+            plain += static_cast<char>(text[i].unicode());
+        if (expDigits == 0)
+            return std::nullopt;
+    }
+    if (i != text.size())
+        return std::nullopt;
+    return toDouble(plain);
+}
+
+QString Regional::formatDateTime(DateTime value) const
+{
+    const QDateTime dt = value.toQDateTime();
+    if (!dt.isValid())
+        return {};
+    const bool hasDate = dt.date() != QDate(1899, 12, 30);
+    const bool hasTime = dt.time() != QTime(0, 0);
+    QString out;
+    if (hasDate || !hasTime)
+        out = dt.date().toString(dateFormat_);
+    if (hasTime) {
+        if (!out.isEmpty())
+            out += QLatin1Char(' ');
+        QString t = dt.time().toString(timeFormat_);
+        t.replace(QStringLiteral("AM"), am_).replace(QStringLiteral("PM"), pm_);
+        out += t;
+    }
+    return out;
+}
+
+std::optional<DateTime> Regional::parseDateTime(QStringView text) const
+{
+    static const QRegularExpression re(QStringLiteral(
+        "^\\s*(?:([0-9]{1,4})[./-]([0-9]{1,2})[./-]([0-9]{1,4}))?\\s*"
+        "(?:([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?\\s*([^\\s0-9:]+)?)?\\s*$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const bool hasDate = m.hasCaptured(1);
+    const bool hasTime = m.hasCaptured(4);
+    if (!hasDate && !hasTime)
+        return std::nullopt;
+    if (hasDate && hasTime && !text[m.capturedStart(4) - 1].isSpace())
+        return std::nullopt;
+    QDate date(1899, 12, 30);
+    if (hasDate) {
+        const QStringView p[3] = {m.capturedView(1), m.capturedView(2), m.capturedView(3)};
+        QStringView dv, mv, yv;
+        switch (order_) {
+        case DateOrder::DayMonthYear: dv = p[0], mv = p[1], yv = p[2]; break;
+        case DateOrder::MonthDayYear: mv = p[0], dv = p[1], yv = p[2]; break;
+        case DateOrder::YearMonthDay: yv = p[0], mv = p[1], dv = p[2]; break;
+        }
+        if (dv.size() > 2 || yv.size() == 3)
+            return std::nullopt;
+        date = QDate(expandYear(yv.toInt(), yv.size()), mv.toInt(), dv.toInt());
+        if (!date.isValid())
+            return std::nullopt;
+    }
+    QTime time(0, 0);
+    if (hasTime) {
+        const auto t = makeTime(m.capturedView(4).toInt(), m.capturedView(5).toInt(),
+                                m.hasCaptured(6) ? m.capturedView(6).toInt() : 0, m.capturedView(7), am_, pm_);
+        if (!t)
+            return std::nullopt;
+        time = *t;
+    } else if (m.hasCaptured(7)) {
+        return std::nullopt;
+    }
+    return DateTime::fromDateAndTime(date, time);
+}
+
+std::optional<DateTime> parseDottedDateTime(QStringView text)
+{
+    static const QRegularExpression re(QStringLiteral(
+        "^\\s*([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4})\\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?\\s*$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QDate date(m.capturedView(3).toInt(), m.capturedView(2).toInt(), m.capturedView(1).toInt());
+    const int h = m.capturedView(4).toInt(), mi = m.capturedView(5).toInt();
+    const int s = m.hasCaptured(6) ? m.capturedView(6).toInt() : 0;
+    if (!date.isValid() || h > 23 || mi > 59 || s > 59)
+        return std::nullopt;
+    return DateTime::fromDateAndTime(date, QTime(h, mi, s));
+}
+
+} // namespace tb

@@ -1,0 +1,200 @@
+#include "Exchange.h"
+
+#include "Codepage.h"
+#include "ComponentError.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace tb {
+
+ReplyKind classifyReply(qsizetype bytes)
+{
+    if (bytes <= 0 || bytes > 30)
+        return ReplyKind::Unread;
+    if (bytes < 6)
+        return ReplyKind::Version;
+    if (bytes < 18)
+        return ReplyKind::Ignored;
+    return ReplyKind::Temperature;
+}
+
+namespace {
+
+// Sum of the codes in the 16-bit signed accumulator; nothing on overflow.
+std::optional<int> codeSum(QStringView word)
+{
+    int sum = 0;
+    for (QChar c : word) {
+        sum += ansiCode(c);
+        if (sum > 32767)
+            return std::nullopt;
+    }
+    return sum;
+}
+
+std::optional<int> toInt16(QStringView digits)
+{
+    bool ok = false;
+    const int v = digits.toInt(&ok);
+    if (!ok || v < -32768 || v > 32767)
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+QChar CheckSumChar(QStringView word)
+{
+    int sum = 0;
+    for (QChar c : word)
+        sum += ansiCode(c);
+    return fromAnsi(QByteArray(1, static_cast<char>(sum % 256))).front();
+}
+
+QString buildZaprosLine(QStringView word)
+{
+    if (!codeSum(word))
+        throw ComponentError::overflow();
+    return QStringLiteral("tx") + word.toString() + CheckSumChar(word);
+}
+
+QString CommaToDot(QString s)
+{
+    const auto i = s.indexOf(QLatin1Char(','));
+    if (i >= 0)
+        s[i] = QLatin1Char('.');
+    return s;
+}
+
+QString DotToComma(QString s)
+{
+    const auto i = s.indexOf(QLatin1Char('.'));
+    if (i >= 0)
+        s[i] = QLatin1Char(',');
+    return s;
+}
+
+QString VerToStr(int major, int minor)
+{
+    QString m = QString::number(minor);
+    if (minor <= 9)
+        m.prepend(QLatin1Char('0'));
+    return QString::number(major) + QLatin1Char(',') + m;
+}
+
+float versionValue(int major, int minor)
+{
+    const QByteArray text = CommaToDot(VerToStr(major, minor)).toLatin1();
+    float v = 0;
+    std::from_chars(text.constData(), text.constData() + text.size(), v);
+    return v;
+}
+
+std::optional<double> LenientVal(QStringView text)
+{
+    QByteArray plain;
+    bool sign = true, point = false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u' ' || u == u'\t' || u == u'\n' || u == u'\r')
+            continue;
+        if (sign && (u == u'-' || u == u'+')) {
+            if (u == u'-')
+                plain += '-';
+            sign = false;
+            continue;
+        }
+        sign = false;
+        if (u >= u'0' && u <= u'9') {
+            plain += static_cast<char>(u);
+        } else if (u == u'.' && !point) {
+            plain += '.';
+            point = true;
+        } else {
+            break;
+        }
+    }
+    // Make the text one from_chars accepts: digits on both sides of the point.
+    if (plain.isEmpty() || plain == "-" || plain == "." || plain == "-.")
+        return 0.0;
+    if (plain.endsWith('.'))
+        plain.chop(1);
+    const char* b = plain.constData();
+    const char* e = b + plain.size();
+    double v = 0;
+    const auto [end, ec] = std::from_chars(b, e, v);
+    if (ec == std::errc::result_out_of_range) {
+        // Without an exponent only a zero whole part can be too small to represent: that is 0.
+        const QByteArray whole = plain.left(plain.indexOf('.') < 0 ? plain.size() : plain.indexOf('.'));
+        const bool wholeIsZero = std::all_of(whole.begin(), whole.end(), [](char ch) { return ch == '0' || ch == '-'; });
+        if (wholeIsZero)
+            return 0.0;
+        return std::nullopt;
+    }
+    if (ec != std::errc() || end != e || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<TemperatureReply> parseTemperatureReply(QStringView text, const Regional& regional)
+{
+    const auto p1 = text.indexOf(u' ') + 1; // positions from 1, 0 when absent
+    if (p1 == 0 || p1 < 11)
+        return std::nullopt;
+    const auto p2 = text.indexOf(u' ', p1) + 1;
+    if (p2 == 0 || p2 < 17)
+        return std::nullopt;
+    const QString when = text.left(p1 - 1).toString() + QLatin1Char(' ') + text.mid(p1, p2 - p1 - 1).toString();
+    auto time = parseDottedDateTime(when);
+    if (!time)
+        time = regional.parseDateTime(when);
+    if (!time)
+        return std::nullopt;
+    const auto value = LenientVal(text.mid(p2));
+    if (!value)
+        return std::nullopt;
+    return TemperatureReply{*time, *value};
+}
+
+std::optional<VersionReply> parseVersionReply(QStringView raw)
+{
+    const QString text = DotToComma(raw.toString());
+    QStringView t = QStringView(text).trimmed();
+    if (!t.isEmpty() && (t[0] == u'+' || t[0] == u'-'))
+        t = t.mid(1);
+    // A number: digits with at most one comma, and at least one digit.
+    int digits = 0, commas = 0;
+    for (QChar c : t) {
+        if (c.unicode() >= u'0' && c.unicode() <= u'9')
+            ++digits;
+        else if (c == u',')
+            ++commas;
+        else
+            return std::nullopt;
+    }
+    if (digits == 0 || commas > 1)
+        return std::nullopt;
+    const QStringView whole = QStringView(text).trimmed();
+    const auto c = whole.indexOf(u',');
+    const QStringView fraction = c >= 0 ? whole.mid(c + 1) : QStringView();
+    const bool hasFraction = std::any_of(fraction.begin(), fraction.end(), [](QChar d) { return d != u'0'; });
+    if (!hasFraction) {
+        // The number itself is the major version (the fraction is zero or absent).
+        const auto major = toInt16(c >= 0 ? whole.left(c) : whole);
+        if (!major)
+            return std::nullopt;
+        return VersionReply{*major, 0, text};
+    }
+    const auto pos = text.indexOf(QLatin1Char(',')) + 1; // position from 1
+    if (pos < 2)
+        return std::nullopt;
+    const auto major = toInt16(QStringView(text).left(pos - 1).trimmed());
+    const auto minor = toInt16(QStringView(text).mid(pos).trimmed());
+    if (!major || !minor)
+        return std::nullopt;
+    return VersionReply{*major, *minor, text};
+}
+
+} // namespace tb
