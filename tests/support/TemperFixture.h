@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Codepage.h"
+#include "ComponentError.h"
+#include "QtPrinters.h"
 #include "FakeClock.h"
 #include "FakeUdpPort.h"
 #include "MemoryRegistryStore.h"
