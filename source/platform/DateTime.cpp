@@ -46,9 +46,10 @@ DateTime DateTime::fromLinearMs(std::int64_t ms)
     const std::int64_t day = floorDiv(ms, kMsPerDay);
     const std::int64_t msOfDay = ms - day * kMsPerDay;
     const double frac = static_cast<double>(msOfDay) / kMsPerDay;
-    // For days before the epoch the whole part goes up by one and the fraction stays positive.
-    if (day < 0 && msOfDay != 0)
-        return DateTime(static_cast<double>(day + 1) - frac);
+    // Before the epoch the whole part is still the day and the time of day is added as a
+    // positive fraction away from zero: 29 December 1899 06:00 is -1.25.
+    if (day < 0)
+        return DateTime(static_cast<double>(day) - frac);
     return DateTime(static_cast<double>(day) + frac);
 }
 

@@ -1,0 +1,103 @@
+#include "FileRegistryStore.h"
+#include "QtPrinters.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace tb;
+
+namespace {
+
+const QString kKey = QStringLiteral("Software\\CtlTemper");
+
+class FileRegistry : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("cfg/registry.ini"));
+
+    void writeRaw(const QByteArray& bytes)
+    {
+        QDir().mkpath(dir.filePath(QStringLiteral("cfg")));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QString text(const FileRegistryStore& s, const QString& name)
+    {
+        const auto v = s.value(RegRoot::CurrentUser, kKey, name);
+        return v ? v->text : QStringLiteral("<missing>");
+    }
+};
+
+} // namespace
+
+TEST_F(FileRegistry, ValuesSurviveANewStoreOnTheSameFile)
+{
+    {
+        FileRegistryStore s(path);
+        ASSERT_TRUE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("Temper"), RegValue::string(QStringLiteral("-5,3"))));
+        ASSERT_TRUE(s.setValue(RegRoot::CurrentUser, QStringLiteral("\\software\\ctltemper\\"), QStringLiteral("Time"),
+                               RegValue::string(QStringLiteral("24.10.2012 18:33:00"))));
+        ASSERT_TRUE(s.setValue(RegRoot::LocalMachine, QStringLiteral("Run"), QStringLiteral("x=y"), RegValue::dword(7)));
+    }
+    FileRegistryStore s(path);
+    EXPECT_EQ(text(s, QStringLiteral("temper")), QStringLiteral("-5,3"));
+    EXPECT_EQ(text(s, QStringLiteral("Time")), QStringLiteral("24.10.2012 18:33:00"));
+    EXPECT_EQ(s.value(RegRoot::LocalMachine, QStringLiteral("run"), QStringLiteral("X=Y")), RegValue::dword(7));
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".lock"))) << "the lock is released after each write";
+}
+
+TEST_F(FileRegistry, DamagedFilesReadAsFarAsTheyMakeSenseAndTheNextWriteRepairsThem)
+{
+    const QByteArray damaged[] = {
+        QByteArray(),                                                             // empty
+        QByteArray("[HKEY_CURRENT_USER\\Software\\CtlTemper]\nTemper=sz:-5,3\nTi"), // truncated
+        QByteArray("\x00\x01\x02\xff\xfe[\x80\x81]\n=\n\\\\\\", 16),              // binary
+        QByteArray("Temper=sz:1\n[nonsense\n[HKEY_CURRENT_USER\\Software\\CtlTemper]\nTemper=zz:1\nX=sz:\\q\nY=dword:12\n"),
+    };
+    for (const QByteArray& bytes : damaged) {
+        writeRaw(bytes);
+        FileRegistryStore s(path);
+        const QString before = text(s, QStringLiteral("Temper"));
+        EXPECT_TRUE(before == QStringLiteral("<missing>") || before == QStringLiteral("-5,3")) << before.toStdString();
+        ASSERT_TRUE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("TCorrect"), RegValue::string(QStringLiteral("1"))));
+        FileRegistryStore again(path);
+        EXPECT_EQ(text(again, QStringLiteral("TCorrect")), QStringLiteral("1"));
+        EXPECT_EQ(text(again, QStringLiteral("Temper")), before) << "what could be read is kept";
+        EXPECT_EQ(FileRegistryStore::parse(FileRegistryStore::serialize(FileRegistryStore::parse(bytes))).size(),
+                  FileRegistryStore::parse(bytes).size());
+    }
+}
+
+TEST_F(FileRegistry, AFolderInPlaceOfTheFileGivesDefaultsAndFailedWrites)
+{
+    QDir().mkpath(path);
+    FileRegistryStore s(path);
+    EXPECT_FALSE(s.value(RegRoot::CurrentUser, kKey, QStringLiteral("Temper")));
+    EXPECT_FALSE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("Temper"), RegValue::string(QStringLiteral("1"))));
+}
+
+TEST_F(FileRegistry, TwoWritersAtOnceLoseNothing)
+{
+    // Two stores on one file stand for two running copies of the program.
+    FileRegistryStore a(path), b(path);
+    std::thread ta([&] {
+        for (int i = 0; i < 40; ++i)
+            a.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("A%1").arg(i), RegValue::string(QString::number(i)));
+    });
+    std::thread tb([&] {
+        for (int i = 0; i < 40; ++i)
+            b.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("B%1").arg(i), RegValue::string(QString::number(i)));
+    });
+    ta.join();
+    tb.join();
+    FileRegistryStore check(path);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(text(check, QStringLiteral("A%1").arg(i)), QString::number(i));
+        EXPECT_EQ(text(check, QStringLiteral("B%1").arg(i)), QString::number(i));
+    }
+}

@@ -1,0 +1,63 @@
+#include "QtPrinters.h"
+#include "Regional.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace tb;
+
+TEST(Regional, NumbersInTheRussianForm)
+{
+    const Regional ru = Regional::russian();
+    EXPECT_EQ(ru.decimalSeparator(), QLatin1Char(','));
+    EXPECT_EQ(ru.formatNumber(-5.3), QStringLiteral("-5,3"));
+    EXPECT_EQ(ru.formatNumber(0), QStringLiteral("0"));
+    EXPECT_EQ(ru.formatNumber(1e20), QStringLiteral("1E+20"));
+    EXPECT_EQ(ru.formatNumber(0.1 + 0.2), QStringLiteral("0,3"));
+    EXPECT_DOUBLE_EQ(*ru.parseNumber(u" -5,3 "), -5.3);
+    EXPECT_DOUBLE_EQ(*ru.parseNumber(u"1E+20"), 1e20);
+    EXPECT_DOUBLE_EQ(*ru.parseNumber(u"+2"), 2.0);
+    for (const char16_t* bad : {u"-5.3", u"", u"-", u"1,2,3", u"1e", u"abc", u"1 2", u"1e999", u"٣"})
+        EXPECT_FALSE(ru.parseNumber(bad)) << QString::fromUtf16(bad).toStdString();
+}
+
+TEST(Regional, NumbersRoundTripInBothForms)
+{
+    for (const Regional& r : {Regional::russian(), Regional::english()})
+        for (double v : {-5.3, 12.25, -1e-7, 123456789012345.0, 0.0, 1.0 / 3.0})
+            EXPECT_NEAR(*r.parseNumber(r.formatNumber(v)), v, std::abs(v) * 1e-15); // 15 significant digits
+}
+
+TEST(Regional, DatesInTheRussianForm)
+{
+    const Regional ru = Regional::russian();
+    EXPECT_EQ(ru.formatDateTime(DateTime::of(2012, 10, 24, 18, 33)), QStringLiteral("24.10.2012 18:33:00"));
+    EXPECT_EQ(ru.formatDateTime(DateTime::of(2012, 10, 24)), QStringLiteral("24.10.2012"));
+    EXPECT_EQ(*ru.parseDateTime(u"24.10.2012 18:33"), DateTime::of(2012, 10, 24, 18, 33));
+    EXPECT_EQ(*ru.parseDateTime(u"4.1.12 8:05:09"), DateTime::of(2012, 1, 4, 8, 5, 9));
+    EXPECT_EQ(*ru.parseDateTime(u"24.10.2012"), DateTime::of(2012, 10, 24));
+    EXPECT_EQ(*ru.parseDateTime(u"18:33"), DateTime::of(1899, 12, 30, 18, 33));
+    EXPECT_EQ(*ru.parseDateTime(u"1.1.45"), DateTime::of(1945, 1, 1));
+    for (const char16_t* bad : {u"", u"вчера", u"31.02.2012", u"24.10.2012 24:00", u"24.10.201218:33", u"24.10.2012 18:33 -5", u"123.10.2012"})
+        EXPECT_FALSE(ru.parseDateTime(bad)) << QString::fromUtf16(bad).toStdString();
+}
+
+TEST(Regional, DatesInTheEnglishForm)
+{
+    const Regional en = Regional::english();
+    EXPECT_EQ(en.formatDateTime(DateTime::of(2012, 10, 24, 18, 33)), QStringLiteral("10/24/2012 6:33:00 PM"));
+    EXPECT_EQ(*en.parseDateTime(u"10/24/2012 6:33 PM"), DateTime::of(2012, 10, 24, 18, 33));
+    EXPECT_EQ(*en.parseDateTime(u"10/24/2012 12:05 am"), DateTime::of(2012, 10, 24, 0, 5));
+    EXPECT_FALSE(en.parseDateTime(u"24.10.2012 18:33")) << "month 24";
+    EXPECT_FALSE(en.parseDateTime(u"10/24/2012 13:00 PM"));
+}
+
+TEST(Regional, TheServerFormIsReadInEveryLocale)
+{
+    EXPECT_EQ(*parseDottedDateTime(u"24.10.2012 18:33"), DateTime::of(2012, 10, 24, 18, 33));
+    EXPECT_EQ(*parseDottedDateTime(u"01.02.2013 07:05:09"), DateTime::of(2013, 2, 1, 7, 5, 9));
+    EXPECT_FALSE(parseDottedDateTime(u"24.10.12 18:33"));
+    EXPECT_FALSE(parseDottedDateTime(u"10/24/2012 18:33"));
+    EXPECT_FALSE(parseDottedDateTime(u"29.02.2023 18:33"));
+}
