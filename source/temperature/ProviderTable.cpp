@@ -60,19 +60,26 @@ std::optional<QStringList> loadProvidersFile(const QString& path)
         qCWarning(lcProviders) << "providers file" << path << "is larger than" << kMaxProvidersFileSize << "bytes - built-in hosts used";
         return std::nullopt;
     }
-    QStringList values;
-    const QString text = QString::fromUtf8(f.readAll());
-    for (const QString& raw : text.split(QLatin1Char('\n'))) {
-        const QString line = raw.trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            values.append(line);
-    }
-    if (!FillProvTable(values)) {
+    const auto values = parseProvidersText(QString::fromUtf8(f.readAll()));
+    if (!values) {
         qCWarning(lcProviders) << "providers file" << path
                                << "does not list two groups (name, host count, that many hosts) - built-in hosts used";
         return std::nullopt;
     }
     qCInfo(lcProviders) << "provider hosts from" << path;
+    return values;
+}
+
+std::optional<QStringList> parseProvidersText(const QString& text)
+{
+    QStringList values;
+    for (const QString& raw : text.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            values.append(line);
+    }
+    if (!FillProvTable(values))
+        return std::nullopt;
     return values;
 }
 

@@ -28,6 +28,10 @@ QStringList builtinProviderList();
 // values left over).
 std::optional<ProvTable> FillProvTable(const QStringList& flatList);
 
+// The flat list in a providers file's text: one value per line, blank lines and lines starting
+// with "#" skipped; nothing when it does not describe two groups.
+std::optional<QStringList> parseProvidersText(const QString& text);
+
 // Reads a providers file: one value per line, blank lines and lines starting with "#"
 // skipped. Nothing when the file is missing, unreadable or does not describe two groups; the
 // reason is logged.
