@@ -33,6 +33,7 @@ struct TemperEnvironment {
     int programMajor = 0;                        // the running program's version
     int programMinor = 0;
     QStringList providerList = builtinProviderList(); // flat list of the two provider groups
+    quint16 serverPort = 25002;                  // the servers' UDP port (another one only in tests)
     bool designMode = false;                     // read-only properties refuse with 387, else 382
 };
 

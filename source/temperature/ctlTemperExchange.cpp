@@ -87,7 +87,7 @@ void ctlTemper::SendZapros(const QString& line)
         g->CurHost = 0;
     const QString host = g->Hosts[g->CurHost];
     std::weak_ptr<int> alive = alive_;
-    env_.udp.send(host, kServerPort, toAnsi(line), [this, alive](const SendOutcome& out) {
+    env_.udp.send(host, env_.serverPort, toAnsi(line), [this, alive](const SendOutcome& out) {
         if (alive.expired() || !out.sent)
             return;
         if (!askedAddresses_.contains(out.address)) {
@@ -119,13 +119,13 @@ void ctlTemper::checkVersionDue()
 
 bool ctlTemper::fromAskedHost(const Datagram& d) const
 {
-    return d.senderPort == kServerPort && askedAddresses_.contains(d.senderAddress);
+    return d.senderPort == env_.serverPort && askedAddresses_.contains(d.senderAddress);
 }
 
 void ctlTemper::onDatagram(const Datagram& d)
 {
-    // Only a host this component asked may answer: anything else could inject a reading or
-    // a "newer version".
+    // Only the server port of a host this component asked may answer: anything else could
+    // inject a reading or a "newer version".
     if (!fromAskedHost(d)) {
         ++statRejected_;
         qCDebug(lcExchange) << "datagram of" << d.data.size() << "bytes from" << d.senderAddress << d.senderPort
