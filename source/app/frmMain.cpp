@@ -1,0 +1,202 @@
+#include "frmMain.h"
+
+#include "ComponentError.h"
+#include "TemperatureText.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+namespace tb {
+
+Q_LOGGING_CATEGORY(lcMain, "thermobadge.main", QtInfoMsg)
+
+frmMain::frmMain(MainWindowEnv env) : env_(std::move(env)), options_(env_.settings, env_.regional)
+{
+    paths_ = InitPaths(env_.programDir);
+    interpreter_ = std::make_unique<CommandInterpreter>(
+        CommandTarget{style_, adjust_, sPicName_, sPicFile_, iOptWnd_, paths_.PicDir, [this] { ChangeZapros(); },
+                      [this](bool fChangePic) { DrawTemper(fChangePic); }},
+        env_.regional);
+    txtMsg_ = std::make_unique<CommandBox>([this](CommandBox& box) { txtMsg_Change(box, *interpreter_); });
+    tmr0_ = env_.timers.create([this] { tmr_Timer(); }, 1000);
+    env_.temper.TemperReceive = [this](double t, DateTime when) { ctlTemper_TemperReceive(t, when); };
+}
+
+frmMain::~frmMain()
+{
+    env_.temper.TemperReceive = nullptr;
+}
+
+bool frmMain::Form_Load()
+{
+    // 1-4: text colour, paths and INI reader, the skin list.
+    style_.nTextColor = 65535;
+    picList_ = readPicList(IniReader_, paths_.IniFile);
+
+    // 5: scale and transparency.
+    style_.nScaleX = options_.single(QStringLiteral("scX"));
+    style_.nScaleY = options_.single(QStringLiteral("scY"));
+    style_.fScaleOn = options_.boolean(QStringLiteral("ScaleOn"));
+    trans_ = static_cast<quint8>(options_.whole(QStringLiteral("Trans")));
+    transOn_ = options_.boolean(QStringLiteral("TransOn"));
+
+    // 6-9: the stale-reading marker.
+    mnuInd_ = options_.boolean(QStringLiteral("IndShow"));
+    tmr0_->setEnabled(mnuInd_);
+    qint64 pos = options_.whole(QStringLiteral("IndPos"));
+    if (pos < 0 || pos > 5) {
+        qCWarning(lcMain) << "stored marker position" << pos << "is not 0 to 5 - 0 used";
+        pos = 0;
+    }
+    staleMark_.nPos = static_cast<qint16>(pos);
+    qint64 size = options_.whole(QStringLiteral("IndSize"));
+    if (size < 0 || size > 5) {
+        qCWarning(lcMain) << "stored marker size" << size << "is not 0 to 5 - 0 used";
+        size = 0;
+    }
+    indSizeTag_ = static_cast<qint16>(size);
+    staleMark_.nSize = kStaleMarkSizes[static_cast<std::size_t>(size)];
+
+    // 10: the saved look.
+    FileFromIni();
+
+    // 11-13: options, tray colours, format.
+    aRun_ = options_.boolean(QStringLiteral("ARun"));
+    verChk_ = options_.boolean(QStringLiteral("VerChk"));
+    trTrans_ = options_.boolean(QStringLiteral("TrTrans"));
+    trCif_ = options_.boolean(QStringLiteral("TrCif"));
+    trBold_ = options_.boolean(QStringLiteral("TrBold"));
+    for (int i = 0; i < 4; ++i)
+        trCol_[static_cast<std::size_t>(i)] = static_cast<qint32>(options_.whole(QStringLiteral("TrCol%1").arg(i)));
+    nTmprFrmt_ = static_cast<qint16>(options_.whole(QStringLiteral("TmprFrmt")));
+
+    // 15-16: the provider group; a first run opens the options dialog.
+    prov_ = static_cast<qint32>(options_.whole(QStringLiteral("Prov"), env_.temper.Prov()));
+    if (prov_ >= env_.temper.ProvCount() || prov_ < 0) {
+        qCWarning(lcMain) << "stored provider" << prov_ << "does not exist - provider 0 used";
+        options_.remove(QStringLiteral("Prov"));
+        prov_ = 0;
+    }
+    fProvUnset_ = options_.text(QStringLiteral("Prov"), QStringLiteral("Prov")) == QStringLiteral("Prov");
+    if (fProvUnset_)
+        env_.companions.mnuOptions_Click();
+
+    // 17-20: placement, visibility, staying on top, the tray icon.
+    env_.view.moveTo(QPoint(0, 0));
+    env_.view.moveTo(env_.placement.LoadPos(QStringLiteral("PosMain"), QPoint(0, 0)));
+    env_.view.setShown(options_.boolean(QStringLiteral("Show")));
+    mnuTop_ = options_.boolean(QStringLiteral("WinTop"));
+    env_.view.setOnTop(mnuTop_);
+    env_.tray.TrayIconShow(true);
+
+    // 21: the stored reading is shown at once.
+    ctlTemper_TemperReceive(env_.temper.valTemper(), env_.temper.valTime());
+
+    // 22-26: configure and start the temperature source.
+    env_.temper.setProv(prov_);
+    sZaprosPrefix_ = zaprosPrefix(env_.temper.IsMsWs(), env_.programMajor, env_.programMinor);
+    ChangeZapros();
+    env_.temper.setOprosTime(20);
+    env_.temper.setCheckVer(verChk_);
+    env_.temper.setProgId(QString(QChar(3)));
+    env_.temper.setDifTimeEvent(false);
+    bool started = true;
+    try {
+        env_.temper.BeginStart();
+    } catch (const ComponentError& e) {
+        qCCritical(lcMain) << "the temperature source could not start:" << e.number() << e.description();
+        started = false;
+    }
+
+    // 27.
+    scaleAutoOff_ = options_.boolean(QStringLiteral("ScaleAutoOff"));
+    return started;
+}
+
+void frmMain::Form_Unload()
+{
+    env_.placement.SavePos(QStringLiteral("PosMain"), env_.view.position());
+    options_.setSingle(QStringLiteral("scX"), style_.nScaleX);
+    options_.setSingle(QStringLiteral("scY"), style_.nScaleY);
+    options_.setWhole(QStringLiteral("Trans"), trans_);
+    options_.setBoolean(QStringLiteral("ScaleOn"), style_.fScaleOn);
+    options_.setBoolean(QStringLiteral("IndShow"), mnuInd_);
+    options_.setWhole(QStringLiteral("IndPos"), staleMark_.nPos);
+    options_.setWhole(QStringLiteral("IndSize"), indSizeTag_);
+    env_.tray.TrayIconShow(false);
+    if (iOptWnd_ >= 1)
+        env_.companions.SendText(QStringLiteral("W=0"));
+    tmr0_->setEnabled(false);
+    env_.temper.BeginStop();
+}
+
+void frmMain::FileFromIni()
+{
+    const QString selected = IniReader_.ReadINIKey(QStringLiteral("General"), QStringLiteral("Selected"), paths_.IniFile, QString());
+    txtMsg_->setText(QStringLiteral("A=") + selected);
+}
+
+void frmMain::ChangeZapros()
+{
+    try {
+        env_.temper.setStrZapros(sZaprosPrefix_ + pictureCode(picList_, sPicName_));
+    } catch (const ComponentError& e) {
+        qCWarning(lcMain) << "request word not changed:" << e.description();
+    }
+}
+
+void frmMain::ctlTemper_TemperReceive(double temperature, DateTime time)
+{
+    dTemper_ = temperature;
+    DrawTemper(false);
+    env_.tray.UpdateTrayIcon(temperature);
+    tooltip_ = temperatureTooltip(temperature, time, env_.regional);
+    env_.tray.TrayIconTip(tooltip_);
+}
+
+void frmMain::DrawTemper(bool fChangePic)
+{
+    QString path = sPicFile_;
+    if (fChangePic) {
+        if (!QFileInfo::exists(localPath(path))) {
+            env_.messages.show(MessageBoxes::Icon::Critical, QStringLiteral("Ошибка..."),
+                               QStringLiteral("Файл: ") + path + QStringLiteral("\r\nНет доступа!"));
+            return;
+        }
+        if (scaleAutoOff_)
+            style_.fScaleOn = false;
+    } else {
+        path.clear();
+    }
+    DrawStrOnFilePic(path, GetTemperFormat(dTemper_, nTmprFrmt_));
+}
+
+void frmMain::DrawStrOnFilePic(const QString& file, const QString& text)
+{
+    style_.sText = text;
+    style_.nTrans = transOn_ ? trans_ : 0;
+    const DrawOutcome out = env_.drawing.draw(localPath(file), style_, adjust_, staleMark_);
+    ++drawCount_;
+    if (out.drawn)
+        env_.view.showCanvas(out.canvas, 255 - style_.nTrans);
+    if (out.fontReplaced && iOptWnd_ >= 1)
+        env_.companions.SendText(QStringLiteral("F=") + style_.sFontName);
+}
+
+void frmMain::mnuFormat_Click(int index)
+{
+    nTmprFrmt_ = static_cast<qint16>(index);
+    ctlTemper_TemperReceive(env_.temper.valTemper(), env_.temper.valTime());
+    options_.setWhole(QStringLiteral("TmprFrmt"), index);
+}
+
+void frmMain::tmr_Timer()
+{
+    const bool stale = secondBoundaries(env_.temper.valTime(), env_.clock.now()) > kStaleAfterSeconds;
+    if (stale != staleMark_.fShow) {
+        staleMark_.fShow = stale;
+        DrawTemper(false);
+    }
+}
+
+} // namespace tb

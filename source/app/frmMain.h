@@ -1,0 +1,123 @@
+#pragma once
+
+#include "AppPaths.h"
+#include "CommandInterpreter.h"
+#include "INI_Class.h"
+#include "MainWindowParts.h"
+#include "OptionKeys.h"
+#include "Skins.h"
+
+#include "Clock.h"
+#include "MessageBoxes.h"
+#include "Timer.h"
+#include "ctlTemper.h"
+
+#include <array>
+#include <memory>
+
+namespace tb {
+
+// What the main window is given to work with.
+struct MainWindowEnv {
+    ctlTemper& temper;
+    SettingsStore& settings;
+    Regional regional;
+    Clock& clock;
+    TimerFactory& timers;
+    MessageBoxes& messages;
+    IndicatorView& view;
+    OverlayDrawing& drawing;
+    TrayIcon& tray;
+    WindowPlacement& placement;
+    MainWindowCompanions& companions;
+    QString programDir;
+    int programMajor = 0;
+    int programMinor = 0;
+};
+
+// Marker sizes offered by the size menu, by index.
+inline constexpr std::array<float, 6> kStaleMarkSizes = {14, 19, 23, 30, 35, 42};
+// A reading older than this many seconds is stale.
+inline constexpr int kStaleAfterSeconds = 1020;
+
+// The indicator's main window: brings the program up and down in a fixed order, turns each
+// reading into the drawn overlay, runs the command box and keeps the program-wide settings.
+class frmMain {
+public:
+    explicit frmMain(MainWindowEnv env);
+    ~frmMain();
+
+    // Start-up; false when the temperature source could not start (the user has been told).
+    bool Form_Load();
+    void Form_Unload();
+
+    // The handler of each reading, also called with the stored one at start-up.
+    void ctlTemper_TemperReceive(double temperature, DateTime time);
+    // Redraws the overlay; with `fChangePic` the picture file is checked and read again.
+    void DrawTemper(bool fChangePic);
+    // The request word follows the current skin picture.
+    void ChangeZapros();
+    // The user picks a temperature format.
+    void mnuFormat_Click(int index);
+    // The stale-reading test, once a second while the marker is enabled.
+    void tmr_Timer();
+
+    CommandBox& txtMsg() { return *txtMsg_; }
+
+    // State, for the parts around the window and for tests.
+    const OverlayStyle& style() const { return style_; }
+    const PicAdjust& picAdjust() const { return adjust_; }
+    const StaleMark& staleMark() const { return staleMark_; }
+    const QList<PicEntry>& PicList() const { return picList_; }
+    const AppPaths& paths() const { return paths_; }
+    const QString& sPicName() const { return sPicName_; }
+    const QString& sPicFile() const { return sPicFile_; }
+    const QString& sZaprosPrefix() const { return sZaprosPrefix_; }
+    qint16 nTmprFrmt() const { return nTmprFrmt_; }
+    double dTemper() const { return dTemper_; }
+    bool fProvUnset() const { return fProvUnset_; }
+    qint32 Prov() const { return prov_; }
+    qint32 iOptWnd() const { return iOptWnd_; }
+    bool mnuIndChecked() const { return mnuInd_; }
+    bool mnuTopChecked() const { return mnuTop_; }
+    QString lastTooltip() const { return tooltip_; }
+    int drawCount() const { return drawCount_; }
+
+private:
+    void FileFromIni();
+    void DrawStrOnFilePic(const QString& file, const QString& text);
+
+    MainWindowEnv env_;
+    Options options_;
+    INI_Class IniReader_;
+    AppPaths paths_;
+    QList<PicEntry> picList_;
+
+    OverlayStyle style_;
+    PicAdjust adjust_;
+    StaleMark staleMark_;
+    QString sPicName_;
+    QString sPicFile_;
+    qint32 iOptWnd_ = 0;
+    std::unique_ptr<CommandInterpreter> interpreter_;
+    std::unique_ptr<CommandBox> txtMsg_;
+    std::unique_ptr<Timer> tmr0_;
+
+    double dTemper_ = 0;
+    qint16 nTmprFrmt_ = 0;
+    qint32 prov_ = 0;
+    bool fProvUnset_ = false;
+    QString sZaprosPrefix_;
+    quint8 trans_ = 0;
+    bool transOn_ = true;
+    bool scaleAutoOff_ = false;
+    bool aRun_ = false, verChk_ = true, trTrans_ = true, trCif_ = true, trBold_ = false;
+    std::array<qint32, 4> trCol_{};
+    bool mnuInd_ = true;
+    bool mnuTop_ = true;
+    qint16 indSizeTag_ = 0;
+    QString tooltip_;
+    int drawCount_ = 0;
+};
+
+} // namespace tb
