@@ -1,0 +1,75 @@
+#include "NoticeTexts.h"
+#include "ToolsTestSupport.h"
+#include "VersionArgument.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace tbvershow;
+using Problem = VersionArgument::Problem;
+
+TEST(VerShowArguments, VersionsTheIndicatorPasses)
+{
+    const std::pair<QString, QString> good[] = {
+        {"/v1.5", "1.5"}, {"/v2", "2"},     {"/V1.05", "1.05"},   {"/v1,5", "1.5"},
+        {"/v 1.5 ", "1.5"}, {"/v+2", "2"}, {"/v01.50", "1.50"}, {"/v32767.32767", "32767.32767"},
+        {"/v5.", "5"},
+    };
+    for (const auto& [arg, shown] : good) {
+        const VersionArgument a = parseVersionArgument({arg});
+        EXPECT_EQ(a.problem, Problem::None) << arg.toStdString();
+        EXPECT_EQ(a.version, shown) << arg.toStdString();
+    }
+}
+
+TEST(VerShowArguments, WrongCommandLines)
+{
+    EXPECT_EQ(parseVersionArgument({}).problem, Problem::Missing);
+    EXPECT_EQ(parseVersionArgument({"/v1.5", "/v1.6"}).problem, Problem::Extra);
+    EXPECT_EQ(parseVersionArgument({"/v" + QString(30, u'1')}).problem, Problem::TooLong);
+    for (const char* arg : {"", "/v", "/vabc", "/v1.2.3", "/v-1", "/v.5", "v1.5", "-v1.5", "/x1.5", "/v1.5a",
+                               "/v32768", "/v1.123456", "/v1 .5"})
+        EXPECT_EQ(parseVersionArgument({QString::fromUtf8(arg)}).problem, Problem::Malformed) << arg;
+}
+
+TEST(VerShowTexts, NameTheVersionsOrTheMistake)
+{
+    const QString notice = noticeText("1.5", "1.4");
+    EXPECT_TRUE(notice.contains(QStringLiteral("Доступна новая версия программы: 1.5")));
+    EXPECT_TRUE(notice.contains(QStringLiteral("1.4")));
+
+    const QString error = argumentErrorText(parseVersionArgument({"/v" + QString(5000, u'x')}));
+    EXPECT_TRUE(error.contains(QStringLiteral("Использование: VerShow.dll /v")));
+    EXPECT_LT(error.size(), 400); // a huge argument is cut short in the message
+    EXPECT_TRUE(argumentErrorText(parseVersionArgument({"/v1.5"})).isEmpty());
+}
+
+TEST(VerShowProgram, ClosesWithCodeZeroOrTwo)
+{
+    tools_test::qtApp();
+    struct Case {
+        QStringList args;
+        int exitCode;
+        const char* shows;
+    };
+    const Case cases[] = {
+        {{"/v1.5"}, 0, "1.5"},
+        {{"/vabc"}, 2, "/vabc"},
+        {{}, 2, "VerShow.dll /v"},
+        {{"/v1.5", "extra"}, 2, "extra"},
+    };
+    for (const Case& c : cases) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("THERMOBADGE_VERSHOW_AUTOCLOSE_MS", "50");
+        p.setProcessEnvironment(env);
+        p.start(THERMOBADGE_VERSHOW_BINARY, c.args);
+        ASSERT_TRUE(p.waitForFinished(10000)) << c.args.join(u' ').toStdString();
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), c.exitCode) << c.args.join(u' ').toStdString();
+        const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_TRUE(shown.contains(QLatin1String(c.shows))) << shown.toStdString();
+    }
+}

@@ -1,0 +1,192 @@
+#include "ServerOptions.h"
+
+#include "Protocol.h"
+#include "Reading.h"
+
+#include <QCommandLineParser>
+#include <QProcess>
+
+namespace tbserver {
+
+namespace {
+
+const QString kDescription = QStringLiteral(
+    "A UDP temperature server for ThermoBadge, for tests and demonstrations.\n"
+    "\n"
+    "Answers \"tx\" + word + checksum (the sum of the word's windows-1251 codes modulo 256) with\n"
+    "\"dd.mm.yyyy hh:mm T\" (the local time the reading was taken and the temperature with one\n"
+    "decimal), and \"v\" + one character with the version reply. Requests with a wrong checksum\n"
+    "and other datagrams get no answer. Prints \"listening on ADDR:PORT\" once it is ready and\n"
+    "stops cleanly on SIGINT or SIGTERM.\n"
+    "\n"
+    "Temperature sources (choose one; --simulate is the default):\n"
+    "  --simulate      a simulated day: coldest at 05:00, warmest at 15:00, following the season,\n"
+    "                  with a little noise; the same --seed gives the same weather.\n"
+    "  --fixed T       always T degrees, read at the moment of the request.\n"
+    "  --file PATH     the last number in PATH (a sensor logger's file), taken at the file's\n"
+    "                  modification time; looked at whenever the file changes and every\n"
+    "                  --refresh seconds, on a worker thread.\n"
+    "  --command CMD   the last number printed by CMD, run every --refresh seconds and killed\n"
+    "                  after 10 s. CMD is split into program and arguments like a shell would\n"
+    "                  for simple cases (blanks, double quotes), but no shell runs it: for pipes\n"
+    "                  or variables, say so: --command \"sh -c '...'\".\n"
+    "Until a file or command has given a plausible reading (-273.15 to 1000) requests get no\n"
+    "answer; later failures keep the last good reading (with its own time) in service.");
+
+std::optional<long long> wholeNumber(const QString& text, long long min, long long max)
+{
+    bool ok = false;
+    const long long v = text.trimmed().toLongLong(&ok);
+    if (!ok || v < min || v > max)
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnly)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kDescription);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption port({"p", "port"}, "UDP port to listen on; 0 picks a free one (default 25002).", "N",
+                                  "25002");
+    const QCommandLineOption bind("bind", "Numeric address to listen on (default 127.0.0.1).", "ADDR", "127.0.0.1");
+    const QCommandLineOption allowRemote(
+        "allow-remote", "Allow a --bind address that is not a loopback address (refused when "
+                        "THERMOBADGE_LOOPBACK_ONLY=1).");
+    const QCommandLineOption simulate("simulate", "Serve a simulated outdoor day (the default).");
+    const QCommandLineOption seed("seed", "Seed of the simulated weather (default: random).", "N");
+    const QCommandLineOption fixed("fixed", "Serve a fixed temperature.", "T");
+    const QCommandLineOption file("file", "Serve the last number in a file.", "PATH");
+    const QCommandLineOption command("command", "Serve the last number a command prints.", "CMD");
+    const QCommandLineOption refresh("refresh", "How often --file and --command are looked at (default 5).", "SEC",
+                                     "5");
+    const QCommandLineOption log("log", "Print one line per request: sender, request, answer or why none.");
+    const QCommandLineOption every("every", "Answer only every N-th temperature request (a flapping host).", "N",
+                                   "1");
+    const QCommandLineOption delay("delay", "Delay every answer by MS milliseconds (at most 60000).", "MS", "0");
+    const QCommandLineOption silent("silent", "Never answer (a dead host).");
+    const QCommandLineOption versionReply(
+        "version-reply", QStringLiteral("Answer version requests with TEXT, 1 to 5 bytes (default %1).")
+                             .arg(QStringLiteral(THERMOBADGE_SERVER_VERSION)),
+        "TEXT", QStringLiteral(THERMOBADGE_SERVER_VERSION));
+    parser.addOptions({port, bind, allowRemote, simulate, seed, fixed, file, command, refresh, log, every, delay,
+                       silent, versionReply});
+
+    OptionsOutcome out;
+    auto fail = [&out](const QString& message) {
+        out.isError = true;
+        out.message = message;
+        return out;
+    };
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (parser.isSet(help)) {
+        out.message = parser.helpText();
+        return out;
+    }
+    if (parser.isSet(version)) {
+        out.message = QStringLiteral("thermobadge-server %1\n").arg(QStringLiteral(THERMOBADGE_SERVER_VERSION));
+        return out;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
+    const QStringList multiple = {"port",  "bind",  "seed",  "fixed", "file",
+                                  "command", "refresh", "every", "delay", "version-reply"};
+    for (const QString& name : multiple)
+        if (parser.values(name).size() > 1)
+            return fail(QStringLiteral("--%1 is given more than once").arg(name));
+
+    ServerOptions o;
+    const auto portValue = wholeNumber(parser.value(port), 0, 65535);
+    if (!portValue)
+        return fail(QStringLiteral("--port must be a whole number from 0 to 65535, not \"%1\"").arg(parser.value(port)));
+    o.port = static_cast<quint16>(*portValue);
+
+    const QString bindText = parser.value(bind).trimmed();
+    o.bind = bindText.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+                 ? QHostAddress(QHostAddress::LocalHost)
+                 : QHostAddress(bindText);
+    if (o.bind.isNull())
+        return fail(QStringLiteral("--bind needs a numeric address such as 127.0.0.1 or ::1, not \"%1\"").arg(bindText));
+    if (!o.bind.isLoopback()) {
+        if (loopbackOnly)
+            return fail(QStringLiteral("--bind %1 is not a loopback address, and THERMOBADGE_LOOPBACK_ONLY=1 "
+                                       "keeps this server on loopback")
+                            .arg(bindText));
+        if (!parser.isSet(allowRemote))
+            return fail(QStringLiteral("--bind %1 is not a loopback address: other machines could reach the "
+                                       "server; add --allow-remote if that is what you want")
+                            .arg(bindText));
+    }
+
+    const int sources = int(parser.isSet(simulate)) + int(parser.isSet(fixed)) + int(parser.isSet(file))
+                        + int(parser.isSet(command));
+    if (sources > 1)
+        return fail(QStringLiteral("choose one temperature source: --simulate, --fixed, --file or --command"));
+    if (parser.isSet(fixed)) {
+        o.source = SourceKind::Fixed;
+        QString text = parser.value(fixed).trimmed();
+        text.replace(u',', u'.');
+        bool ok = false;
+        o.fixedCelsius = text.toDouble(&ok);
+        if (!ok || !isPlausible(o.fixedCelsius))
+            return fail(QStringLiteral("--fixed needs a temperature from %1 to %2, not \"%3\"")
+                            .arg(kMinCelsius)
+                            .arg(kMaxCelsius)
+                            .arg(parser.value(fixed)));
+    } else if (parser.isSet(file)) {
+        o.source = SourceKind::File;
+        o.file = parser.value(file);
+        if (o.file.isEmpty())
+            return fail(QStringLiteral("--file needs a path"));
+    } else if (parser.isSet(command)) {
+        o.source = SourceKind::Command;
+        o.command = QProcess::splitCommand(parser.value(command));
+        if (o.command.isEmpty())
+            return fail(QStringLiteral("--command needs a command to run"));
+    }
+    if (parser.isSet(seed)) {
+        if (o.source != SourceKind::Simulated)
+            return fail(QStringLiteral("--seed applies to --simulate only"));
+        bool ok = false;
+        o.seed = parser.value(seed).trimmed().toULongLong(&ok);
+        if (!ok)
+            return fail(QStringLiteral("--seed must be a whole number from 0 to 18446744073709551615, not \"%1\"")
+                            .arg(parser.value(seed)));
+        o.seedGiven = true;
+    }
+    if (parser.isSet(refresh)) {
+        if (o.source != SourceKind::File && o.source != SourceKind::Command)
+            return fail(QStringLiteral("--refresh applies to --file and --command only"));
+    }
+    const auto refreshValue = wholeNumber(parser.value(refresh), 1, 3600);
+    if (!refreshValue)
+        return fail(QStringLiteral("--refresh must be a whole number of seconds from 1 to 3600, not \"%1\"")
+                        .arg(parser.value(refresh)));
+    o.refresh = std::chrono::seconds(*refreshValue);
+
+    const auto everyValue = wholeNumber(parser.value(every), 1, 1000000);
+    if (!everyValue)
+        return fail(QStringLiteral("--every must be a whole number from 1 to 1000000, not \"%1\"").arg(parser.value(every)));
+    o.every = static_cast<int>(*everyValue);
+    const auto delayValue = wholeNumber(parser.value(delay), 0, 60000);
+    if (!delayValue)
+        return fail(QStringLiteral("--delay must be a whole number of milliseconds from 0 to 60000, not \"%1\"")
+                        .arg(parser.value(delay)));
+    o.delay = std::chrono::milliseconds(*delayValue);
+    o.log = parser.isSet(log);
+    o.silent = parser.isSet(silent);
+
+    const VersionReplyCheck reply = makeVersionReply(parser.value(versionReply));
+    if (!reply.error.isEmpty())
+        return fail(QStringLiteral("--version-reply: %1").arg(reply.error));
+    o.versionReply = reply.bytes;
+
+    out.options = o;
+    return out;
+}
+
+} // namespace tbserver

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+
+namespace tbserver {
+
+enum class SourceKind { Simulated, Fixed, File, Command };
+
+// Everything the command line chooses.
+struct ServerOptions {
+    QHostAddress bind = QHostAddress(QHostAddress::LocalHost);
+    quint16 port = 25002;
+    SourceKind source = SourceKind::Simulated;
+    quint64 seed = 0;
+    bool seedGiven = false;
+    double fixedCelsius = 0;
+    QString file;
+    QStringList command; // program and arguments
+    std::chrono::milliseconds refresh{5000};
+    std::chrono::milliseconds commandTimeout{10000};
+    bool log = false;
+    int every = 1;
+    std::chrono::milliseconds delay{0};
+    bool silent = false;
+    QByteArray versionReply;
+};
+
+struct OptionsOutcome {
+    std::optional<ServerOptions> options; // set when the server should run
+    QString message;                      // help or version text to print (exit 0), or the error (exit 2)
+    bool isError = false;
+};
+
+// Reads the command line (arguments[0] is the program). `loopbackOnly` is the
+// THERMOBADGE_LOOPBACK_ONLY setting: it refuses --allow-remote too.
+OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnly);
+
+} // namespace tbserver

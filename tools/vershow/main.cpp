@@ -1,0 +1,96 @@
+// VerShow.dll: tells the user that a newer version of the program is available.
+//   VerShow.dll /v1.5
+// Exit codes: 0 the notice was shown and closed; 2 the command line was wrong (a message says
+// so); 3 there is no display to show anything on (the text goes to standard error instead).
+// THERMOBADGE_VERSHOW_AUTOCLOSE_MS=N closes the box by itself after N milliseconds and prints its
+// text on standard output, so tests and scripts can run the real program without a person.
+
+#include "NoticeTexts.h"
+#include "VersionArgument.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+using namespace tbvershow;
+
+namespace {
+
+constexpr int kExitBadArguments = 2;
+constexpr int kExitNoDisplay = 3;
+
+void print(std::FILE* to, const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), to);
+    std::fputc('\n', to);
+    std::fflush(to);
+}
+
+// Without a platform plugin that can start, QApplication aborts; say so politely instead.
+bool displayAvailable(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return true;
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+std::optional<int> autoCloseMs()
+{
+    const QString text = qEnvironmentVariable("THERMOBADGE_VERSHOW_AUTOCLOSE_MS");
+    if (text.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const int ms = text.toInt(&ok);
+    if (!ok || ms < 0 || ms > 600000) {
+        print(stderr, QStringLiteral("VerShow.dll: THERMOBADGE_VERSHOW_AUTOCLOSE_MS=%1 is not 0 to 600000; ignored")
+                          .arg(text));
+        return std::nullopt;
+    }
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!displayAvailable(argc, argv)) {
+        // No QApplication yet, so the arguments are read as given (there are no Qt options to strip).
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        const VersionArgument argument = parseVersionArgument(arguments);
+        if (argument.problem != VersionArgument::Problem::None) {
+            print(stderr, argumentErrorText(argument));
+            return kExitBadArguments;
+        }
+        print(stderr, QStringLiteral("VerShow.dll: нет дисплея для окна сообщения.\n")
+                          + noticeText(argument.version, QStringLiteral(THERMOBADGE_VERSHOW_CURRENT_VERSION)));
+        return kExitNoDisplay;
+    }
+
+    QApplication app(argc, argv);
+    // QApplication has taken out its own options (-platform and the like); the rest are ours.
+    const VersionArgument argument = parseVersionArgument(QCoreApplication::arguments().mid(1));
+    const bool ok = argument.problem == VersionArgument::Problem::None;
+    const QString text = ok ? noticeText(argument.version, QStringLiteral(THERMOBADGE_VERSHOW_CURRENT_VERSION))
+                            : argumentErrorText(argument);
+    if (!ok)
+        print(stderr, text);
+
+    QMessageBox box(ok ? QMessageBox::Information : QMessageBox::Warning, QString::fromLatin1(kNoticeTitle), text,
+                    QMessageBox::Ok);
+    // The indicator stays on top of other windows; its notice must not open behind it.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (const auto ms = autoCloseMs()) {
+        print(stdout, text);
+        QTimer::singleShot(*ms, &box, [&box] { box.done(QMessageBox::Ok); });
+    }
+    box.exec();
+    return ok ? 0 : kExitBadArguments;
+}
