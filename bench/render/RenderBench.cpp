@@ -1,0 +1,150 @@
+// Budgets (median, on the project's 2-core build machine):
+//   a redraw without a picture change (a new reading)    <= 1 ms
+//   a redraw with a picture change (file read + decode)  <= 3 ms
+//   the colour-matrix pass                               >= 200 megapixels/s
+// All drawings use a 256 x 128 skin with transparent parts at 150 %, with fill, outline,
+// shadow and the stale marker.
+#include "GdipLog.h"
+#include "ImageEffects.h"
+#include "OverlayRenderer.h"
+
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+using namespace tb;
+
+QImage makeSkin(QColor tint)
+{
+    QImage skin(256, 128, QImage::Format_ARGB32);
+    skin.fill(Qt::transparent);
+    QPainter g(&skin);
+    g.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient gradient(0, 0, 256, 128);
+    gradient.setColorAt(0, tint);
+    gradient.setColorAt(1, tint.darker(250));
+    g.setBrush(gradient);
+    g.setPen(QPen(Qt::white, 3));
+    g.drawRoundedRect(QRectF(4, 4, 248, 120), 30, 30); // the corners stay transparent
+    g.setBrush(QColor(255, 255, 255, 90));
+    g.setPen(Qt::NoPen);
+    g.drawEllipse(QRectF(20, 14, 120, 50));
+    return skin;
+}
+
+// The renderer, a log without an error list, and a styled overlay on two skin files.
+struct Scene {
+    Scene()
+    {
+        skins[0] = dir.filePath(QStringLiteral("skin-a.png"));
+        skins[1] = dir.filePath(QStringLiteral("skin-b.png"));
+        makeSkin(QColor(40, 110, 200)).save(skins[0], "PNG");
+        makeSkin(QColor(200, 90, 40)).save(skins[1], "PNG");
+        style.sFontName = QStringLiteral("Arial");
+        style.nFontSize = 40;
+        style.fBold = true;
+        style.fTextFill = true;
+        style.nTextColor = 0xFFFF00;
+        style.fOutline = true;
+        style.nOutlineWidth = 2;
+        style.nOutlineColor = 0x202020;
+        style.fShadow = true;
+        style.nShadowColor = 0;
+        style.nShadowAlpha = 128;
+        style.nShadowX = 2;
+        style.nShadowY = -2;
+        style.fScaleOn = true;
+        style.nScaleX = 150;
+        style.nScaleY = 150;
+        mark = StaleMark {true, 19, 1};
+    }
+    OverlayResult draw(const QString& file) { return renderer.RenderOverlay(file, style, adjust, mark); }
+
+    QTemporaryDir dir;
+    QString skins[2];
+    SystemClock clock;
+    GdipLog log {clock};
+    OverlayRenderer renderer {log};
+    OverlayStyle style;
+    PicAdjust adjust {0.3F, 1.1F, 0.95F, 0.02F, 1};
+    StaleMark mark;
+};
+
+const QString kReadings[2] = {QStringLiteral("-12.5°"), QStringLiteral("+3.4°")};
+
+// A new reading: the text changes on every drawing, the picture does not.
+void BM_RedrawWithoutPictureChange(benchmark::State& state)
+{
+    Scene scene;
+    if (!scene.draw(scene.skins[0]).drawn)
+        state.SkipWithError("the skin did not draw");
+    int i = 0;
+    for (auto _ : state) {
+        scene.style.sText = kReadings[i++ & 1];
+        OverlayResult r = scene.draw(QString());
+        benchmark::DoNotOptimize(r.canvas.constBits());
+    }
+}
+BENCHMARK(BM_RedrawWithoutPictureChange)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// A new skin every drawing: the file is read and decoded, recoloured and scaled again.
+void BM_RedrawWithPictureChange(benchmark::State& state)
+{
+    Scene scene;
+    scene.style.sText = kReadings[0];
+    int i = 0;
+    for (auto _ : state) {
+        OverlayResult r = scene.draw(scene.skins[i++ & 1]);
+        if (!r.drawn)
+            state.SkipWithError("the skin did not draw");
+        benchmark::DoNotOptimize(r.canvas.constBits());
+    }
+}
+BENCHMARK(BM_RedrawWithPictureChange)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The per-pixel recolouring alone, on a megapixel of random translucent pixels.
+void BM_ColorMatrixPass(benchmark::State& state)
+{
+    const int side = static_cast<int>(state.range(0));
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    std::mt19937 rng(1);
+    for (int y = 0; y < side; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < side; ++x) {
+            const int a = static_cast<int>(rng() % 256);
+            row[x] = qRgba(
+                static_cast<int>(rng() % (a + 1)), static_cast<int>(rng() % (a + 1)), static_cast<int>(rng() % (a + 1)), a);
+        }
+    }
+    const ColorMatrix m = BuildColorMatrix(PicAdjust {0.7F, 0.9F, 1.0F, 0.0F, 1.0F});
+    for (auto _ : state) {
+        applyColorMatrix(image, m);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetItemsProcessed(state.iterations() * side * side);
+}
+BENCHMARK(BM_ColorMatrixPass)->Arg(1024)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Fonts need a QGuiApplication; no window is shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "GdipLog.h"
+#include "ImageEffects.h"
+#include "OverlayStyle.h"
+#include "StaleMark.h"
+#include "TextGlyphs.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QImage>
+#include <QPointF>
+#include <QRgb>
+#include <QString>
+
+#include <cstdint>
+
+class QPainter;
+
+namespace tb {
+
+// What one drawing of the overlay produced.
+struct OverlayResult {
+    bool drawn = false; // a canvas was made; otherwise the window keeps its content
+    bool fontReplaced = false; // sFontName named no installed family and became "Arial"
+    QImage canvas; // W x H, Format_ARGB32_Premultiplied; null when not drawn
+    int constantAlpha = 255; // the window's own opacity: 255 - nTrans
+};
+
+// The parameters of one text pass: the shadow pass, then the text pass.
+struct TextPass {
+    QRgb brushColor = 0; // ARGB, straight alpha
+    QRgb penColor = 0;
+    float direction = 1; // +1 moves the layout point by the shadow offset, -1 moves it back
+    bool fill = false;
+    bool enabled = false;
+    float penWidth = 1;
+};
+
+// Draws the temperature text over the skin picture: the picture scaled to the window size and
+// recoloured, the text as filled and outlined glyph paths with an optional shadow, and the
+// stale-reading marker. Failed steps go through the GdipLog with the stage they happened in.
+//
+// Only the picture file's bytes (PicBytes) are meant to survive between drawings; the decoded
+// picture, the scaled and recoloured picture and the text outline are kept as well, each for
+// exactly the inputs it was made from, so a redraw that changes only the text or the marker
+// costs a copy of the canvas and two path fills.
+class OverlayRenderer {
+public:
+    explicit OverlayRenderer(GdipLog& log)
+        : log_(log)
+    {
+    }
+
+    // Draws one overlay. A non-empty `sFile` replaces PicBytes with the file's content first;
+    // an empty one reuses PicBytes. `style.sText` and `style.nTrans` are set by the caller;
+    // `style.sFontName` becomes "Arial" when it names no installed family.
+    OverlayResult RenderOverlay(const QString& sFile, OverlayStyle& style, const PicAdjust& adjust, const StaleMark& mark);
+
+    // The raw content of the current picture file.
+    const QByteArray& PicBytes() const { return picBytes_; }
+
+    // The largest picture and canvas accepted, in pixels (64 Mi, 256 MiB at 4 bytes a pixel).
+    static constexpr std::int64_t kMaxPixels = std::int64_t {64} * 1024 * 1024;
+    // Font sizes outside 0 < size <= this are refused.
+    static constexpr float kMaxFontPixels = 2000;
+
+private:
+    bool readPicture(const QString& file);
+    std::int32_t decodePicture();
+    const QImage& scaledPicture(QSize size, const ColorMatrix& matrix);
+    QString lookupFamily(const QString& name);
+    void drawText(QPainter& g, OverlayStyle& style, float W, float H, float sx, float sy, bool& fontReplaced);
+    void DrawTextPass(QPainter& g, QPointF& layout, const TextPass& pass, const OverlayStyle& style);
+
+    GdipLog& log_;
+    QByteArray picBytes_;
+    std::uint64_t picGeneration_ = 0; // counts changes of PicBytes' content
+
+    // The decoded picture of PicBytes (or why it failed), for generation decodedFor_.
+    std::uint64_t decodedFor_ = ~std::uint64_t {0};
+    std::int32_t decodeStatus_ = gdip::Ok;
+    const char* decodeReason_ = nullptr;
+    QImage decoded_;
+
+    // The decoded picture recoloured and scaled to the canvas size.
+    std::uint64_t scaledFor_ = ~std::uint64_t {0};
+    QSize scaledSize_;
+    ColorMatrix scaledMatrix_ {};
+    QImage scaled_;
+
+    QHash<QString, QString> families_; // font name -> installed family ("" when missing)
+    TextGlyphs glyphs_;
+};
+
+} // namespace tb
