@@ -8,7 +8,8 @@
 
 namespace tb {
 
-Q_LOGGING_CATEGORY(lcMain, "thermobadge.main", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcMain, "thermobadge.window", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcReading, "thermobadge.reading", QtWarningMsg)
 
 frmMain::frmMain(MainWindowEnv env) : env_(std::move(env)), options_(env_.settings, env_.regional)
 {
@@ -102,7 +103,8 @@ bool frmMain::Form_Load()
     env_.temper.setDifTimeEvent(false);
     bool started = true;
     try {
-        env_.temper.BeginStart();
+        if (env_.startPolling)
+            env_.temper.BeginStart();
     } catch (const ComponentError& e) {
         qCCritical(lcMain) << "the temperature source could not start:" << e.number() << e.description();
         started = false;
@@ -148,6 +150,8 @@ void frmMain::ChangeZapros()
 void frmMain::ctlTemper_TemperReceive(double temperature, DateTime time)
 {
     dTemper_ = temperature;
+    qCInfo(lcReading).noquote() << "reading" << GetTemperFormat(temperature, 4) << "taken"
+                                << time.toQDateTime().toString(QStringLiteral("d.MM.yyyy HH:mm"));
     DrawTemper(false);
     env_.tray.UpdateTrayIcon(temperature);
     tooltip_ = temperatureTooltip(temperature, time, env_.regional);

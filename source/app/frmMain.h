@@ -33,6 +33,7 @@ struct MainWindowEnv {
     QString programDir;
     int programMajor = 0;
     int programMinor = 0;
+    bool startPolling = true; // false: show the stored reading only (snapshots)
 };
 
 // Marker sizes offered by the size menu, by index.

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "MainWindowParts.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace tb {
+
+// The borderless indicator window: shows the drawn overlay at its own size with per-pixel
+// alpha and a constant alpha for the whole window. It stays out of the task bar, is dragged
+// with any mouse button, and closes the program with Escape. Where the desktop cannot blend
+// (X11 without a compositing manager) it cuts a shape from the alpha channel instead, so
+// transparent parts stay holes, and goes back to blending when a compositor appears.
+class IndicatorWindow final : public QWidget, public IndicatorView {
+public:
+    IndicatorWindow();
+
+    void showCanvas(const QImage& canvas, int constantAlpha) override;
+    void setShown(bool visible) override { setVisible(visible); }
+    bool isShown() const override { return isVisible(); }
+    void moveTo(QPoint topLeft) override { move(topLeft); }
+    QPoint position() const override { return pos(); }
+    void setOnTop(bool on) override;
+
+    const QImage& canvas() const { return canvas_; }
+    bool usesShapeMask() const { return shaped_; }
+
+    std::function<void()> onEscape;      // the program's exit
+    std::function<void(QPoint)> onMenu;  // right button released at a global position
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void applyBlending();
+
+    QImage canvas_;
+    bool shaped_ = false;
+    bool compositor_ = true;
+    QTimer compositorWatch_;
+};
+
+} // namespace tb

@@ -1,0 +1,74 @@
+#include "frmErr.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace tb {
+
+namespace {
+// Twips to pixels for this screen (15 twips a pixel at 96 dots per inch).
+int px(int twips, const QWidget* w)
+{
+    const qreal dpi = w->screen() ? w->screen()->logicalDotsPerInch() : 96.0;
+    return qRound(twips * dpi / 1440.0);
+}
+} // namespace
+
+frmErr::frmErr()
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Error GDI+"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    txtErr_ = new QPlainTextEdit(this);
+    txtErr_->setReadOnly(true);
+    txtErr_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtErr_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtErr_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtErr_->setToolTip(QStringLiteral("DublClick-ClearList"));
+    txtErr_->viewport()->installEventFilter(this);
+    chkAddErr_ = new QCheckBox(QStringLiteral("Логировать ошибки"), this);
+    chkAddErr_->setChecked(true);
+    cmdClose_ = new QPushButton(QStringLiteral("Close (Error List)"), this);
+    connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
+    setTabOrder(txtErr_, chkAddErr_);
+    setTabOrder(chkAddErr_, cmdClose_);
+
+    setFixedSize(px(5820, this), px(2610, this));
+    txtErr_->setGeometry(px(45, this), px(45, this), px(5715, this), px(2115, this));
+    cmdClose_->setGeometry(px(1920, this), px(2190, this), px(1470, this), px(390, this));
+    chkAddErr_->setGeometry(px(3855, this), px(2280, this), px(1905, this), px(255, this));
+}
+
+bool frmErr::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtErr_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        txtErr_->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+ErrorListWindow::~ErrorListWindow()
+{
+    delete window_.data();
+}
+
+void ErrorListWindow::showAndMaybeAppend(const QString& line)
+{
+    if (!window_)
+        window_ = new frmErr;
+    if (!window_->isVisible())
+        window_->show();
+    if (window_->chkAddErr()->isChecked()) {
+        // The line ends in CR LF; the list shows one line per entry.
+        QString text = line;
+        while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+            text.chop(1);
+        window_->txtErr()->appendPlainText(text);
+    }
+}
+
+} // namespace tb

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "GdipLog.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tb {
+
+// The error list of the drawing: a small modeless window that comes up on every logged
+// failure and adds the line when "Логировать ошибки" is ticked. A double-click clears the
+// list; "Close (Error List)" destroys the window, and the next failure makes a new, empty one.
+class frmErr final : public QWidget {
+public:
+    frmErr();
+    QPlainTextEdit* txtErr() const { return txtErr_; }
+    QCheckBox* chkAddErr() const { return chkAddErr_; }
+    QPushButton* cmdClose() const { return cmdClose_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPlainTextEdit* txtErr_;
+    QCheckBox* chkAddErr_;
+    QPushButton* cmdClose_;
+};
+
+// Hands each logged line to the error list window, making the window when there is none.
+class ErrorListWindow final : public ErrorListSink {
+public:
+    ~ErrorListWindow() override;
+    void showAndMaybeAppend(const QString& line) override;
+    frmErr* window() const { return window_; }
+
+private:
+    QPointer<frmErr> window_;
+};
+
+} // namespace tb
