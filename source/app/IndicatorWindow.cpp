@@ -21,13 +21,7 @@ IndicatorWindow::IndicatorWindow()
     compositor_ = compositorRunning();
     // A compositing manager may start or stop while the program runs.
     compositorWatch_.setInterval(3000);
-    connect(&compositorWatch_, &QTimer::timeout, this, [this] {
-        const bool now = compositorRunning();
-        if (now != compositor_) {
-            compositor_ = now;
-            applyBlending();
-        }
-    });
+    connect(&compositorWatch_, &QTimer::timeout, this, [this] { setCompositorRunning(compositorRunning()); });
     if (onX11())
         compositorWatch_.start();
 }
@@ -39,6 +33,14 @@ void IndicatorWindow::showCanvas(const QImage& canvas, int constantAlpha)
     setWindowOpacity(constantAlpha / 255.0);
     applyBlending();
     update();
+}
+
+void IndicatorWindow::setCompositorRunning(bool running)
+{
+    if (running == compositor_)
+        return;
+    compositor_ = running;
+    applyBlending();
 }
 
 void IndicatorWindow::applyBlending()

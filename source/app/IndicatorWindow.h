@@ -28,6 +28,9 @@ public:
 
     const QImage& canvas() const { return canvas_; }
     bool usesShapeMask() const { return shaped_; }
+    // Tells the window whether the desktop blends translucent windows now (the window also
+    // finds out by itself on X11).
+    void setCompositorRunning(bool running);
 
     std::function<void()> onEscape;      // the program's exit
     std::function<void(QPoint)> onMenu;  // right button released at a global position
