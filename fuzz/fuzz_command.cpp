@@ -3,7 +3,7 @@
 #include "CommandInterpreter.h"
 #include "Codepage.h"
 
-#include <QLoggingCategory>
+#include "FuzzSupport.h"
 
 #include <cstdlib>
 
@@ -11,11 +11,7 @@ using namespace tb;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        QLoggingCategory::setFilterRules(QStringLiteral("thermobadge.*=false"));
-        return true;
-    }();
-    (void)quiet;
+    quietProgramLogs();
     const QString text = fromAnsi(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     for (const Regional& regional : {Regional::russian(), Regional::english()}) {
         OverlayStyle style;

@@ -2,7 +2,7 @@
 // second read unchanged.
 #include "FileRegistryStore.h"
 
-#include <QLoggingCategory>
+#include "FuzzSupport.h"
 
 #include <cstdlib>
 
@@ -10,11 +10,7 @@ using namespace tb;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        QLoggingCategory::setFilterRules(QStringLiteral("thermobadge.*=false"));
-        return true;
-    }();
-    (void)quiet;
+    quietProgramLogs();
     const auto keys = FileRegistryStore::parse(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     const QByteArray written = FileRegistryStore::serialize(keys);
     const auto again = FileRegistryStore::parse(written);

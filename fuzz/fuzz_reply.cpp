@@ -8,7 +8,7 @@
 #include "RecordingProcessLauncher.h"
 #include "ctlTemper.h"
 
-#include <QLoggingCategory>
+#include "FuzzSupport.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -17,11 +17,7 @@ using namespace tb;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        QLoggingCategory::setFilterRules(QStringLiteral("thermobadge.*=false"));
-        return true;
-    }();
-    (void)quiet;
+    quietProgramLogs();
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     // The pure parsers on their own.

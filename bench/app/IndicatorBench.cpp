@@ -1,6 +1,7 @@
 // The main window's whole redraw path with the shipped skins: a reading arrives, the text is
 // formatted, the overlay is drawn and handed to the window. Also reports the process's
 // resident memory after start-up and 100 redraws.
+#include "AbsentParts.h"
 #include "FakeClock.h"
 #include "FakeUdpPort.h"
 #include "GdipLog.h"
@@ -22,27 +23,9 @@ using namespace tb;
 
 namespace {
 
-struct CanvasView final : IndicatorView {
-    void showCanvas(const QImage& c, int) override { canvas = c; }
-    void setShown(bool) override {}
-    bool isShown() const override { return true; }
-    void moveTo(QPoint) override {}
-    QPoint position() const override { return {}; }
-    void setOnTop(bool) override {}
-    QImage canvas;
-};
-struct NoTray final : TrayIcon {
-    void TrayIconShow(bool) override {}
-    void TrayIconTip(const QString&) override {}
-    void UpdateTrayIcon(double) override {}
-};
 struct NoPlacement final : WindowPlacement {
     QPoint LoadPos(const QString&, QPoint p) override { return p; }
     void SavePos(const QString&, QPoint) override {}
-};
-struct NoCompanions final : MainWindowCompanions {
-    void mnuOptions_Click() override {}
-    void SendText(const QString&) override {}
 };
 
 double residentMiB()
@@ -77,8 +60,8 @@ void BM_ReadingToCanvas(benchmark::State& state)
     GdipLog log(clock);
     OverlayRenderer renderer(log);
     RendererDrawing drawing(renderer);
-    CanvasView view;
-    NoTray tray;
+    SnapshotView view;
+    NoTrayIcon tray;
     NoPlacement placement;
     NoCompanions companions;
     frmMain main(MainWindowEnv{temper, settings, Regional::russian(), clock, clock, boxes, view, drawing, tray, placement, companions,

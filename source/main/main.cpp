@@ -24,10 +24,6 @@
 
 using namespace tb;
 
-namespace tb {
-Q_LOGGING_CATEGORY(lcMainProgram, "thermobadge.main", QtInfoMsg)
-}
-
 namespace {
 
 // Placement, staying on top and dragging need X11: in a Wayland session XWayland is used when

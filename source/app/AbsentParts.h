@@ -6,7 +6,7 @@
 
 namespace tb {
 
-Q_DECLARE_LOGGING_CATEGORY(lcMainProgram)
+Q_DECLARE_LOGGING_CATEGORY(lcAbsentParts)
 
 // No notification-area icon: the program runs without one (the window's own menu and keys
 // stay available).
@@ -20,8 +20,8 @@ public:
 // No options dialog and no add-on link in this build yet: asking for them is logged.
 class NoCompanions final : public MainWindowCompanions {
 public:
-    void mnuOptions_Click() override { qCInfo(lcMainProgram) << "the options dialog is not part of this build yet"; }
-    void SendText(const QString& text) override { qCDebug(lcMainProgram) << "no add-on linked; not sent:" << text; }
+    void mnuOptions_Click() override { qCInfo(lcAbsentParts) << "the options dialog is not part of this build yet"; }
+    void SendText(const QString& text) override { qCDebug(lcAbsentParts) << "no add-on linked; not sent:" << text; }
 };
 
 // Keeps the last canvas instead of showing a window: for --snapshot.

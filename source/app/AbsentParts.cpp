@@ -1,0 +1,5 @@
+#include "AbsentParts.h"
+
+namespace tb {
+Q_LOGGING_CATEGORY(lcAbsentParts, "thermobadge.main", QtInfoMsg)
+}
