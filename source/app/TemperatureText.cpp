@@ -53,6 +53,15 @@ QString GetTemperFormat(double dTemper, int nFormat)
     return text;
 }
 
+FormatMenu SetTemperFormat(double dTemper, int nTmprFrmt)
+{
+    FormatMenu menu;
+    for (int i = 0; i < kTemperFormatCount; ++i)
+        menu.captions.append(GetTemperFormat(dTemper, i));
+    menu.checked = nTmprFrmt >= 0 && nTmprFrmt < kTemperFormatCount ? nTmprFrmt : -1;
+    return menu;
+}
+
 QString temperatureTooltip(double temperature, DateTime time, const Regional& regional)
 {
     const QDateTime dt = time.toQDateTime();

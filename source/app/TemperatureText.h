@@ -5,6 +5,7 @@
 #include "Regional.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace tb {
 
@@ -19,6 +20,14 @@ QString GetTemperFormat(double dTemper, int nFormat);
 
 // The sign-and-digits number alone, with one or no decimal and the given separator.
 QString signedTemperature(double value, int decimals, QChar separator);
+
+// The format submenu: the current temperature in every format, and the checked item (none
+// when the stored format lies outside the menu).
+struct FormatMenu {
+    QStringList captions;
+    int checked = -1;
+};
+FormatMenu SetTemperFormat(double dTemper, int nTmprFrmt);
 
 // Tooltip of the tray icon: "+6,5 °C", a line break, "7.03.2024 в 14:05", with the
 // regional decimal separator.

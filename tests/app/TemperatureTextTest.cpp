@@ -46,3 +46,13 @@ TEST(TemperatureText, TooltipUsesTheRegionalSeparator)
     EXPECT_EQ(temperatureTooltip(-0.04, t, Regional::english()), QStringLiteral("-0.0 °C\r\n7.03.2024 в 14:05"));
     EXPECT_EQ(CommaToDot(QStringLiteral("+6,5,1")), QStringLiteral("+6.5,1"));
 }
+
+TEST(TemperatureText, TheFormatMenuListsEveryFormatAndChecksTheCurrentOne)
+{
+    const FormatMenu menu = SetTemperFormat(6.5, 4);
+    ASSERT_EQ(menu.captions.size(), kTemperFormatCount);
+    EXPECT_EQ(menu.captions[0], QStringLiteral("+6.5"));
+    EXPECT_EQ(menu.captions[9], QStringLiteral("+7 °C"));
+    EXPECT_EQ(menu.checked, 4);
+    EXPECT_EQ(SetTemperFormat(6.5, 12).checked, -1) << "a stored format outside the menu checks nothing";
+}
