@@ -19,7 +19,7 @@ while [ $# -gt 0 ]; do
 done
 case "$seconds" in ""|*[!0-9]*) [ -z "$seconds" ] || { echo "run.sh: --for takes whole seconds" >&2; exit 2; } ;; esac
 
-./scripts/install-deps.sh --desktop
+./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
 

@@ -10,11 +10,9 @@ packages=(
   clang-14 libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
   python3
+  # A real X display: ./run.sh without a display, its screenshots, and the end-to-end tests.
+  xvfb xauth x11-utils x11-xserver-utils xcompmgr imagemagick
 )
-if [ "${1:-}" = "--desktop" ]; then
-  # A real X display for ./run.sh on a machine without one, and for screenshots.
-  packages+=(xvfb xauth x11-utils imagemagick)
-fi
 
 missing=()
 for p in "${packages[@]}"; do

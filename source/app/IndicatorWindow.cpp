@@ -4,11 +4,14 @@
 
 #include <QBitmap>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
 
 namespace tb {
+
+Q_LOGGING_CATEGORY(lcIndicatorWindow, "thermobadge.indicator", QtInfoMsg)
 
 IndicatorWindow::IndicatorWindow()
 {
@@ -40,6 +43,7 @@ void IndicatorWindow::setCompositorRunning(bool running)
     if (running == compositor_)
         return;
     compositor_ = running;
+    qCInfo(lcIndicatorWindow) << (running ? "the desktop blends windows now: per-pixel alpha" : "no compositing manager: transparent parts cut out");
     applyBlending();
 }
 
