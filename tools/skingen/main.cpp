@@ -1,6 +1,7 @@
 // thermobadge-skingen: paints the sample skins that ship with ThermoBadge.
 //   thermobadge-skingen OUTPUT_FOLDER
-// writes OUTPUT_FOLDER/FotoMark/Winter/*.png and OUTPUT_FOLDER/FotoMark/Summer/*.png. The
+// writes OUTPUT_FOLDER/FotoMark/Winter/*.png, OUTPUT_FOLDER/FotoMark/Summer/*.png and the program
+// icon OUTPUT_FOLDER/ThermoBadge.png. The
 // pictures are drawn from code so that anyone can change and redraw them.
 
 #include <QDir>
@@ -154,6 +155,23 @@ void sky(QPainter& p, const QRectF& r)
     p.fillPath(cloud.simplified(), g);
 }
 
+// The program icon: a thermometer.
+void thermometer(QPainter& p, const QRectF& r)
+{
+    const qreal w = r.width();
+    QPainterPath glass;
+    glass.addRoundedRect(QRectF(w * 0.38, w * 0.06, w * 0.24, w * 0.62), w * 0.12, w * 0.12);
+    glass.addEllipse(QPointF(w * 0.5, w * 0.74), w * 0.2, w * 0.2);
+    glass.setFillRule(Qt::WindingFill);
+    p.fillPath(glass.simplified(), QColor(240, 244, 250));
+    p.setPen(QPen(QColor(60, 70, 90), w * 0.05));
+    p.drawPath(glass.simplified());
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(220, 40, 40));
+    p.drawEllipse(QPointF(w * 0.5, w * 0.74), w * 0.13, w * 0.13);
+    p.drawRoundedRect(QRectF(w * 0.45, w * 0.3, w * 0.1, w * 0.42), w * 0.05, w * 0.05);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -174,5 +192,6 @@ int main(int argc, char* argv[])
     ok &= save(summer + QStringLiteral("/sun.png"), {320, 160}, sun);
     ok &= save(summer + QStringLiteral("/meadow.png"), {200, 100}, meadow);
     ok &= save(summer + QStringLiteral("/cloud.png"), {128, 64}, sky);
+    ok &= save(out.filePath(QStringLiteral("ThermoBadge.png")), {64, 64}, thermometer);
     return ok ? 0 : 1;
 }
