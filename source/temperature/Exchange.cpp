@@ -116,11 +116,9 @@ std::optional<double> LenientVal(QStringView text)
             break;
         }
     }
-    // Make the text one from_chars accepts: digits on both sides of the point.
+    // A lone sign or point is no number at all, which reads as 0.
     if (plain.isEmpty() || plain == "-" || plain == "." || plain == "-.")
         return 0.0;
-    if (plain.endsWith('.'))
-        plain.chop(1);
     const char* b = plain.constData();
     const char* e = b + plain.size();
     double v = 0;
