@@ -63,10 +63,13 @@ grep -qs '^Prov=' "$settings" || printf '[Options]\nProv=0\n' >>"$settings"
 headless=0
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   headless=1
-  display=":$((90 + RANDOM % 100))"
-  Xvfb "$display" -screen 0 640x360x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+  # Xvfb picks a free display number and writes it to descriptor 3.
+  rm -f "$run/display"
+  Xvfb -displayfd 3 -screen 0 640x360x24 -nolisten tcp 3>"$run/display" >"$run/xvfb.log" 2>&1 &
   pids+=("$!")
-  export DISPLAY="$display"
+  for _ in $(seq 50); do [ -s "$run/display" ] && break; sleep 0.1; done
+  [ -s "$run/display" ] || { echo "run.sh: Xvfb did not start (see $run/xvfb.log)" >&2; exit 1; }
+  export DISPLAY=":$(head -n1 "$run/display")"
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   export QT_QPA_PLATFORM=xcb
   echo "no display: the indicator runs on the virtual display $DISPLAY"

@@ -40,10 +40,24 @@ std::optional<QTime> makeTime(int h, int m, int s, QStringView ampm, const QStri
 
 } // namespace
 
+namespace {
+
+// Whether a date pattern has only numeric day, month and year fields between separators that
+// the reader accepts, so that what is written can be read back.
+bool numericDatePattern(const QString& pattern)
+{
+    static const QRegularExpression numeric(QStringLiteral("^(d{1,2}|M{1,2}|y{4})([./-])(d{1,2}|M{1,2}|y{4})\\2(d{1,2}|M{1,2}|y{4})$"));
+    return numeric.match(pattern).hasMatch();
+}
+
+} // namespace
+
 Regional Regional::fromLocale(const QLocale& locale)
 {
     Regional r;
     r.decimal_ = locale.decimalPoint().isEmpty() ? QLatin1Char('.') : locale.decimalPoint().front();
+    if (r.decimal_ != QLatin1Char('.') && r.decimal_ != QLatin1Char(','))
+        r.decimal_ = QLatin1Char('.'); // a separator the stored texts could not carry safely
     QString df = locale.dateFormat(QLocale::ShortFormat);
     if (!df.contains(QStringLiteral("yyyy")))
         df.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
@@ -54,14 +68,26 @@ Regional Regional::fromLocale(const QLocale& locale)
         r.order_ = DateOrder::MonthDayYear;
     else
         r.order_ = DateOrder::DayMonthYear;
+    // Patterns with month names or other separators (the C locale's "d MMM yyyy", say) are
+    // replaced by the numeric form of the same order, so stored dates always read back.
+    if (locale.language() == QLocale::C) {
+        r.order_ = DateOrder::YearMonthDay;
+        df = QStringLiteral("yyyy-MM-dd");
+    } else if (!numericDatePattern(df)) {
+        switch (r.order_) {
+        case DateOrder::DayMonthYear: df = QStringLiteral("dd.MM.yyyy"); break;
+        case DateOrder::MonthDayYear: df = QStringLiteral("MM/dd/yyyy"); break;
+        case DateOrder::YearMonthDay: df = QStringLiteral("yyyy-MM-dd"); break;
+        }
+    }
     r.dateFormat_ = df;
     QString tf = locale.timeFormat(QLocale::LongFormat);
-    tf.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*$")));
-    r.timeFormat_ = tf.trimmed();
-    if (!locale.amText().isEmpty())
-        r.am_ = locale.amText();
-    if (!locale.pmText().isEmpty())
-        r.pm_ = locale.pmText();
+    tf.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    const bool twelveHour = tf.contains(QLatin1Char('h')) && tf.contains(QLatin1String("AP"), Qt::CaseInsensitive);
+    // Only hours, minutes, seconds and an AM/PM marker are written.
+    r.timeFormat_ = twelveHour ? QStringLiteral("h:mm:ss AP") : QStringLiteral("H:mm:ss");
+    if (tf.startsWith(QLatin1String("HH")))
+        r.timeFormat_ = QStringLiteral("HH:mm:ss");
     return r;
 }
 
@@ -132,7 +158,6 @@ QString Regional::formatDateTime(DateTime value) const
         if (!out.isEmpty())
             out += QLatin1Char(' ');
         QString t = dt.time().toString(timeFormat_);
-        t.replace(QStringLiteral("AM"), am_).replace(QStringLiteral("PM"), pm_);
         out += t;
     }
     return out;

@@ -22,11 +22,13 @@ waitfor() { # seconds, command...
 }
 pixel() { convert "$1" -format "%[pixel:p{$2}]" info:; }
 
-display=":$((200 + $$ % 500))"
-Xvfb "$display" -screen 0 400x300x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+# Xvfb picks a free display number and writes it to descriptor 3.
+Xvfb -displayfd 3 -screen 0 400x300x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 pids+=("$!")
-export DISPLAY="$display"
-waitfor 10 xwininfo -root || fail "Xvfb did not start"
+has_display() { [ -s "$tmp/display" ]; }
+waitfor 10 has_display || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$tmp/display")"
+waitfor 10 xwininfo -root || fail "Xvfb does not answer"
 xsetroot -solid '#3366aa'
 
 mkdir -p "$tmp/config/ThermoBadge"

@@ -61,3 +61,21 @@ TEST(Regional, TheServerFormIsReadInEveryLocale)
     EXPECT_FALSE(parseDottedDateTime(u"10/24/2012 18:33"));
     EXPECT_FALSE(parseDottedDateTime(u"29.02.2023 18:33"));
 }
+
+TEST(Regional, WhatIsStoredInAnyLocaleReadsBack)
+{
+    // The C locale writes month names in its own date form; every locale must read back
+    // what it wrote, or a restart would lose the reading time.
+    const DateTime when = DateTime::of(2026, 12, 8, 7, 5, 9);
+    QList<QLocale> locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    locales.append(QLocale::c());
+    for (const QLocale& locale : locales) {
+        const Regional r = Regional::fromLocale(locale);
+        const QString text = r.formatDateTime(when);
+        const auto back = r.parseDateTime(text);
+        ASSERT_TRUE(back.has_value()) << locale.name().toStdString() << ": " << text.toStdString();
+        EXPECT_EQ(*back, when) << locale.name().toStdString() << ": " << text.toStdString();
+        EXPECT_DOUBLE_EQ(*r.parseNumber(r.formatNumber(-12.25)), -12.25) << locale.name().toStdString();
+    }
+    EXPECT_EQ(Regional::fromLocale(QLocale::c()).formatDateTime(when), QStringLiteral("2026-12-08 07:05:09"));
+}
