@@ -28,6 +28,10 @@ program=build/ThermoBadge
 run=build/run
 mkdir -p "$run/config/ThermoBadge" "$run/screenshots"
 export XDG_CONFIG_HOME="$PWD/$run/config"
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="$PWD/$run/runtime"
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
 
 pids=()
 cleanup() {
