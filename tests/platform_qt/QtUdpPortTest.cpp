@@ -1,3 +1,4 @@
+#include "ProcessMemory.h"
 #include "QtTestLoop.h"
 #include "QtUdpPort.h"
 
@@ -49,21 +50,6 @@ protected:
     QtUdpPort port;
     std::vector<Datagram> arrivals;
 };
-
-// AddressSanitizer keeps freed memory in quarantine (its leak check covers leaks there).
-#ifdef __SANITIZE_ADDRESS__
-constexpr long kResidentSlackKiB = 512 * 1024;
-#else
-constexpr long kResidentSlackKiB = 16 * 1024;
-#endif
-
-long residentKiB()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readAll().split(' ').value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 [[maybe_unused]] auto* const appEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<QCoreApplication>);
 
@@ -231,7 +217,7 @@ TEST_F(QtUdpPortTest, SurvivesAStormOfJunkAndStaysUsable)
         else
             arrivals.push_back(d);
     });
-    const long residentBefore = residentKiB();
+    const long residentBefore = test::residentKiB();
     const QByteArray noise(48, '\xAA');
     for (int i = 0; i < 100000; ++i) {
         flooder.writeDatagram(noise, QHostAddress::LocalHost, port.localPort());
@@ -247,7 +233,7 @@ TEST_F(QtUdpPortTest, SurvivesAStormOfJunkAndStaysUsable)
     EXPECT_EQ(arrivals[0].data, "+3.0");
     EXPECT_TRUE(sendNow(QStringLiteral("127.0.0.1"), listener.localPort(), "ok").sent);
     EXPECT_EQ(receive(listener, 1), QList<QByteArray>{"ok"});
-    EXPECT_LT(residentKiB() - residentBefore, kResidentSlackKiB);
+    EXPECT_LT(test::residentKiB() - residentBefore, test::residentSlackKiB(16 * 1024));
 }
 
 TEST(QtUdpPortBindFailure, PermissionRefusalsAreTheBlockedCase)

@@ -130,11 +130,13 @@ void QtUdpPort::send(const QString& host, quint16 port, const QByteArray& data, 
 
     const std::weak_ptr<char> alive = alive_;
     const quint64 session = session_;
-    QHostInfo::lookupHost(name, socket_.get(),
-                          [this, alive, session, key, port, data, done = std::move(done)](const QHostInfo& info) {
-                              if (!alive.expired() && session == session_)
-                                  lookedUp(key, port, data, done, info);
-                          });
+    // No context object: Qt 6.4 leaks a pending lookup's callback when its context is deleted
+    // first (a port closed or destroyed mid-lookup). The lifetime token and the session number
+    // keep a late answer away from a closed or destroyed port instead.
+    QHostInfo::lookupHost(name, [this, alive, session, key, port, data, done = std::move(done)](const QHostInfo& info) {
+        if (!alive.expired() && session == session_)
+            lookedUp(key, port, data, done, info);
+    });
 }
 
 void QtUdpPort::close()
