@@ -44,9 +44,6 @@ constexpr std::array kKeys = {
     OptionKey{"TrCol3", "65535", OptionKind::Int32},
 };
 
-// Rounds to the nearest whole number, halves to the even neighbour.
-double roundHalfEven(double v) { return v - std::remainder(v, 1.0); }
-
 std::pair<qint64, qint64> rangeOf(OptionKind kind)
 {
     switch (kind) {
@@ -84,18 +81,6 @@ void DeleteOption(SettingsStore& store, const QString& key) { store.remove(key);
 
 namespace OptionText {
 
-std::optional<bool> toBool(QStringView text, const Regional& regional)
-{
-    const QStringView t = text.trimmed();
-    if (t.compare(u"True", Qt::CaseInsensitive) == 0)
-        return true;
-    if (t.compare(u"False", Qt::CaseInsensitive) == 0)
-        return false;
-    if (const auto n = regional.parseNumber(t))
-        return *n != 0;
-    return std::nullopt;
-}
-
 std::optional<float> toSingle(QStringView text, const Regional& regional)
 {
     const auto n = regional.parseNumber(text);
@@ -104,23 +89,12 @@ std::optional<float> toSingle(QStringView text, const Regional& regional)
     return static_cast<float>(*n);
 }
 
-std::optional<qint64> toWhole(QStringView text, const Regional& regional, qint64 lo, qint64 hi)
-{
-    const auto n = regional.parseNumber(text);
-    if (!n)
-        return std::nullopt;
-    const double r = roundHalfEven(*n);
-    if (r < static_cast<double>(lo) || r > static_cast<double>(hi))
-        return std::nullopt;
-    return static_cast<qint64>(r);
-}
-
 std::optional<qint16> toFormatIndex(QStringView text)
 {
     const auto n = LenientVal(text);
     if (!n)
         return std::nullopt;
-    const double r = roundHalfEven(*n);
+    const double r = *n - std::remainder(*n, 1.0); // nearest, halves to even
     if (r < -32768 || r > 32767)
         return std::nullopt;
     return static_cast<qint16>(r);
@@ -149,10 +123,10 @@ bool Options::boolean(const QString& key) const
     const OptionKey& k = row(key);
     const QString def = QLatin1String(k.defaultText);
     const QString t = mTemperPub::GetOption(store_, key, def);
-    if (const auto v = OptionText::toBool(t, regional_))
+    if (const auto v = regional_.parseBoolean(t))
         return *v;
     qCWarning(lcOptions) << "setting" << key << "=" << t << "is not a Boolean - default" << def << "used";
-    return *OptionText::toBool(def, regional_);
+    return *regional_.parseBoolean(def);
 }
 
 float Options::single(const QString& key) const
@@ -172,7 +146,7 @@ qint64 Options::whole(const QString& key, std::optional<qint64> defaultValue) co
     const QString def = defaultValue ? QString::number(*defaultValue) : QString(QLatin1String(k.defaultText));
     const QString t = mTemperPub::GetOption(store_, key, def);
     const auto [lo, hi] = rangeOf(k.kind);
-    std::optional<qint64> v = OptionText::toWhole(t, regional_, lo, hi);
+    std::optional<qint64> v = regional_.parseWhole(t, lo, hi);
     if (k.kind == OptionKind::Format)
         v = OptionText::toFormatIndex(t);
     if (v)

@@ -46,9 +46,7 @@ void DeleteOption(SettingsStore& store, const QString& key);
 // Conversions of stored texts. Each gives nothing when the text does not convert or is out of
 // the type's range; the caller then uses the key's default.
 namespace OptionText {
-std::optional<bool> toBool(QStringView text, const Regional& regional);
 std::optional<float> toSingle(QStringView text, const Regional& regional);
-std::optional<qint64> toWhole(QStringView text, const Regional& regional, qint64 lo, qint64 hi);
 std::optional<qint16> toFormatIndex(QStringView text);
 QString fromBool10(bool on);
 QString fromBoolWords(bool on);

@@ -144,6 +144,29 @@ std::optional<double> Regional::parseNumber(QStringView text) const
     return toDouble(plain);
 }
 
+std::optional<qint64> Regional::parseWhole(QStringView text, qint64 lo, qint64 hi) const
+{
+    const auto n = parseNumber(text);
+    if (!n)
+        return std::nullopt;
+    const double r = *n - std::remainder(*n, 1.0);
+    if (r < static_cast<double>(lo) || r > static_cast<double>(hi))
+        return std::nullopt;
+    return static_cast<qint64>(r);
+}
+
+std::optional<bool> Regional::parseBoolean(QStringView text) const
+{
+    const QStringView t = text.trimmed();
+    if (t.compare(u"True", Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(u"False", Qt::CaseInsensitive) == 0)
+        return false;
+    if (const auto n = parseNumber(t))
+        return *n != 0;
+    return std::nullopt;
+}
+
 QString Regional::formatDateTime(DateTime value) const
 {
     const QDateTime dt = value.toQDateTime();

@@ -32,6 +32,12 @@ public:
     // it allowed; nothing when the text is not such a number or does not fit a double.
     std::optional<double> parseNumber(QStringView text) const;
 
+    // A whole number in the regional form: a fraction goes to the nearest whole number, halves
+    // to the even one; nothing when the text is no number or the result lies outside lo..hi.
+    std::optional<qint64> parseWhole(QStringView text, qint64 lo, qint64 hi) const;
+    // "True"/"False" in any letter case, or a number (non-zero is true).
+    std::optional<bool> parseBoolean(QStringView text) const;
+
     // Date and time in the regional short date and long time forms; the time is left out at
     // midnight and the date on day 0, as stored texts have always been written.
     QString formatDateTime(DateTime value) const;

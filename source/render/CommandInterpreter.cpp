@@ -33,12 +33,8 @@ public:
 
     std::int64_t whole(const QString& text, int field, std::int64_t lo, std::int64_t hi, const char* what) const
     {
-        const auto n = regional_.parseNumber(text);
-        if (n) {
-            const double r = *n - std::remainder(*n, 1.0); // nearest, halves to even
-            if (r >= static_cast<double>(lo) && r <= static_cast<double>(hi))
-                return static_cast<std::int64_t>(r);
-        }
+        if (const auto n = regional_.parseWhole(text, lo, hi))
+            return *n;
         throw BadField{field, text, what};
     }
     std::int32_t colour(const QString& text, int field) const
@@ -61,13 +57,8 @@ public:
     }
     bool boolean(const QString& text, int field) const
     {
-        const QString t = text.trimmed();
-        if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-            return true;
-        if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
-            return false;
-        if (const auto n = regional_.parseNumber(t))
-            return *n != 0;
+        if (const auto b = regional_.parseBoolean(text))
+            return *b;
         throw BadField{field, text, "a Boolean"};
     }
     float hue(const QString& text, int field) const { return single(text, field) / 180.0f * 3.1415927f; }
