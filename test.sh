@@ -20,6 +20,8 @@ cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${SANITIZE:-0}" = 1 ]; then
   build_dir="${BUILD_DIR:-build-sanitize}"
   cmake_args+=(-DTHERMOBADGE_SANITIZE=ON)
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 [ "${CI:-}" = true ] && cmake_args+=(-DTHERMOBADGE_WERROR=ON)
 
