@@ -66,7 +66,7 @@ QString temperatureTooltip(double temperature, DateTime time, const Regional& re
 {
     const QDateTime dt = time.toQDateTime();
     return signedTemperature(temperature, 1, regional.decimalSeparator()) + QStringLiteral(" °C\r\n") +
-           dt.toString(QStringLiteral("d.MM.yyyy в HH:mm"));
+           dt.toString(QStringLiteral("d.MM.yyyy в HH")) + regional.timeSeparator() + dt.toString(QStringLiteral("mm"));
 }
 
 } // namespace tb

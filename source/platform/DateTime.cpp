@@ -58,7 +58,9 @@ QDateTime DateTime::toQDateTime() const
     const std::int64_t ms = toLinearMs();
     const std::int64_t day = floorDiv(ms, kMsPerDay);
     const QDate date = kEpoch.addDays(day);
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms - day * kMsPerDay)));
+    // The value is a plain calendar date and time: built without a time zone, so that a local
+    // time the clock skips (the spring change to summer time) still exists.
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms - day * kMsPerDay)), Qt::UTC);
 }
 
 std::int64_t secondBoundaries(DateTime from, DateTime to)

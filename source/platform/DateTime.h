@@ -24,7 +24,8 @@ public:
     static DateTime of(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
     constexpr double days() const { return days_; }
-    // Calendar date and time of day; an invalid QDateTime when the value lies outside QDate's range.
+    // Calendar date and time of day, as a QDateTime without a time zone (UTC), so every value
+    // is valid; an invalid QDateTime only when the value lies outside QDate's range.
     QDateTime toQDateTime() const;
     QDate date() const { return toQDateTime().date(); }
     QTime time() const { return toQDateTime().time(); }

@@ -84,6 +84,9 @@ Regional Regional::fromLocale(const QLocale& locale)
     QString tf = locale.timeFormat(QLocale::LongFormat);
     tf.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
     const bool twelveHour = tf.contains(QLatin1Char('h')) && tf.contains(QLatin1String("AP"), Qt::CaseInsensitive);
+    static const QRegularExpression hourMinute(QStringLiteral("[hH]+([^hHm]+)m"));
+    if (const auto sep = hourMinute.match(tf); sep.hasMatch() && sep.captured(1).trimmed().size() == 1)
+        r.timeSeparator_ = sep.captured(1).trimmed().front();
     // Only hours, minutes, seconds and an AM/PM marker are written.
     r.timeFormat_ = twelveHour ? QStringLiteral("h:mm:ss AP") : QStringLiteral("H:mm:ss");
     if (tf.startsWith(QLatin1String("HH")))

@@ -23,6 +23,8 @@ public:
     static Regional english() { return fromLocale(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     QChar decimalSeparator() const { return decimal_; }
+    // The character between hours and minutes in the regional time form (":" or ".").
+    QChar timeSeparator() const { return timeSeparator_; }
     DateOrder dateOrder() const { return order_; }
 
     // A number as text with up to 15 significant digits and the regional decimal separator,
@@ -48,6 +50,7 @@ public:
 private:
     Regional() = default;
     QChar decimal_ = QLatin1Char('.');
+    QChar timeSeparator_ = QLatin1Char(':');
     DateOrder order_ = DateOrder::DayMonthYear;
     QString dateFormat_;
     QString timeFormat_;

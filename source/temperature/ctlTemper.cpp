@@ -7,6 +7,8 @@
 
 #include <QLoggingCategory>
 
+#include <cmath>
+
 namespace tb {
 
 Q_LOGGING_CATEGORY(lcTemper, "thermobadge.temper", QtInfoMsg)
@@ -26,7 +28,8 @@ T readNumber(const PropertyBag& bag, const QString& key, T defaultValue, T lo, T
         return defaultValue;
     bool ok = false;
     const double d = v->toDouble(&ok);
-    if (!ok || d < static_cast<double>(lo) || d > static_cast<double>(hi) || d != static_cast<double>(static_cast<T>(d))) {
+    if (!ok || !std::isfinite(d) || d < static_cast<double>(lo) || d > static_cast<double>(hi) ||
+        d != static_cast<double>(static_cast<T>(d))) {
         qCWarning(lcTemper) << "stored property" << key << "has an unusable value" << *v << "- default used";
         return defaultValue;
     }
@@ -38,11 +41,20 @@ bool readBool(const PropertyBag& bag, const QString& key, bool defaultValue)
     const auto v = bag.read(key);
     if (!v)
         return defaultValue;
-    if (!v->canConvert<bool>()) {
-        qCWarning(lcTemper) << "stored property" << key << "is not a Boolean - default used";
-        return defaultValue;
-    }
-    return v->toBool();
+    // A Boolean, a number (non-zero is true) or the words True and False; nothing else.
+    if (v->typeId() == QMetaType::Bool)
+        return v->toBool();
+    bool isNumber = false;
+    const double n = v->toDouble(&isNumber);
+    if (isNumber && std::isfinite(n))
+        return n != 0;
+    const QString word = v->toString().trimmed();
+    if (word.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (word.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    qCWarning(lcTemper) << "stored property" << key << "is not a Boolean - default used";
+    return defaultValue;
 }
 
 QString readString(const PropertyBag& bag, const QString& key, const QString& defaultValue)

@@ -109,7 +109,8 @@ void ctlTemper::AskVersion()
 void ctlTemper::checkVersionDue()
 {
     const DateTime now = env_.clock.now();
-    if (secondBoundaries(lastVerTime_, now) < 3600)
+    const auto passed = secondBoundaries(lastVerTime_, now);
+    if (passed >= 0 && passed < 3600) // a clock set back does not hold the check off
         return;
     lastVerTime_ = now;
     AskVersion();

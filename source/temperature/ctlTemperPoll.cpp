@@ -82,10 +82,14 @@ void ctlTemper::Opros()
 void ctlTemper::tmrTick(int index)
 {
     switch (index) {
-    case 0: // poll clock
-        if (tmrLoaded_[1] && secondBoundaries(lastOprosTime_, env_.clock.now()) >= oprosTime_)
+    case 0: { // poll clock
+        // A clock set back (the autumn change from summer time, a correction) makes the count
+        // negative: that is taken as a period passed rather than waiting out the jump.
+        const auto passed = secondBoundaries(lastOprosTime_, env_.clock.now());
+        if (tmrLoaded_[1] && (passed >= oprosTime_ || passed < 0))
             Opros();
         break;
+    }
     case 1: { // the reply did not come in time: the next host, or wait for the next period
         tmr_[1]->setEnabled(false);
         ProvGroup* g = selectedGroup();

@@ -44,6 +44,9 @@ TEST(TemperatureText, TooltipUsesTheRegionalSeparator)
     const DateTime t = DateTime::of(2024, 3, 7, 14, 5);
     EXPECT_EQ(temperatureTooltip(6.5, t, Regional::russian()), QStringLiteral("+6,5 °C\r\n7.03.2024 в 14:05"));
     EXPECT_EQ(temperatureTooltip(-0.04, t, Regional::english()), QStringLiteral("-0.0 °C\r\n7.03.2024 в 14:05"));
+    EXPECT_EQ(temperatureTooltip(6.5, t, Regional::fromLocale(QLocale(QLocale::Finnish, QLocale::Finland))),
+              QStringLiteral("+6,5 °C\r\n7.03.2024 в 14.05"))
+        << "hours and minutes joined by the regional time separator";
     EXPECT_EQ(CommaToDot(QStringLiteral("+6,5,1")), QStringLiteral("+6.5,1"));
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ctime>
 
 using namespace tb;
 
@@ -78,4 +79,29 @@ TEST(Regional, WhatIsStoredInAnyLocaleReadsBack)
         EXPECT_DOUBLE_EQ(*r.parseNumber(r.formatNumber(-12.25)), -12.25) << locale.name().toStdString();
     }
     EXPECT_EQ(Regional::fromLocale(QLocale::c()).formatDateTime(when), QStringLiteral("2026-12-08 07:05:09"));
+}
+
+TEST(Regional, ALocalTimeTheClockSkipsIsStillWrittenAndRead)
+{
+    // 31 March 2024 02:30 does not exist in Berlin (summer time starts at 02:00); a reading
+    // taken then on a server elsewhere must still be kept.
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const Regional ru = Regional::russian();
+    const DateTime when = DateTime::of(2024, 3, 31, 2, 30);
+    EXPECT_EQ(ru.formatDateTime(when), QStringLiteral("31.03.2024 02:30:00"));
+    EXPECT_EQ(*ru.parseDateTime(u"31.03.2024 02:30:00"), when);
+    EXPECT_EQ(*parseDottedDateTime(u"31.03.2024 02:30"), when);
+    if (oldTz.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldTz);
+    tzset();
+}
+
+TEST(Regional, TheTimeSeparatorOfTheLocale)
+{
+    EXPECT_EQ(Regional::russian().timeSeparator(), QLatin1Char(':'));
+    EXPECT_EQ(Regional::fromLocale(QLocale(QLocale::Finnish, QLocale::Finland)).timeSeparator(), QLatin1Char('.'));
 }

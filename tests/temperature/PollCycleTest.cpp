@@ -118,6 +118,19 @@ TEST_F(PollCycle, ZeroOrNegativePeriodPollsEverySecond)
     }
 }
 
+TEST_F(PollCycle, AClockSetBackDoesNotStopPolling)
+{
+    answerFrom(QStringLiteral("127.0.0.1"));
+    auto t = started(QStringLiteral("127.0.0.1"), 20);
+    clock.advanceSecs(10);
+    clock.setNow(clock.now().addSecs(-3600)); // the autumn change from summer time
+    clock.advanceSecs(1);
+    EXPECT_EQ(requestedHosts().size(), 2u) << "polled at the next tick, not an hour later";
+    clock.advanceSecs(20);
+    EXPECT_EQ(requestedHosts().size(), 3u) << "and every period from then on";
+    EXPECT_EQ(received.size(), 3u);
+}
+
 TEST_F(PollCycle, OprosBeforeBeginStartIsAnErrorToTheCaller)
 {
     auto t = make();

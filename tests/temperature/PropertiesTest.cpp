@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+#include <limits>
+
 using namespace tb;
 using namespace tb::test;
 
@@ -98,6 +100,9 @@ TEST_F(Properties, UnusableStoredValuesFallBackToDefaults)
     bag.set(QStringLiteral("CheckVer"), QVariant::fromValue(QStringList{QStringLiteral("x")}));
     bag.set(QStringLiteral("ProvCount"), 40000);
     bag.set(QStringLiteral("DifTimePeriod"), 1.5);
+    bag.set(QStringLiteral("DifTimeDlit"), std::numeric_limits<double>::quiet_NaN());
+    bag.set(QStringLiteral("Save2Reg"), QStringLiteral("abc"));
+    bag.set(QStringLiteral("DifTimeEvent"), QStringLiteral("False"));
     ctlTemper t(env());
     t.ReadProperties(bag);
     EXPECT_EQ(t.Prov(), 0);
@@ -106,6 +111,9 @@ TEST_F(Properties, UnusableStoredValuesFallBackToDefaults)
     EXPECT_TRUE(t.CheckVer());
     EXPECT_EQ(t.ProvCount(), 2);
     EXPECT_EQ(t.DifTimePeriod(), 15);
+    EXPECT_EQ(t.DifTimeDlit(), 1000) << "not a number";
+    EXPECT_TRUE(t.Save2Reg()) << "a word that is no Boolean";
+    EXPECT_FALSE(t.DifTimeEvent()) << "the word False";
 }
 
 TEST_F(Properties, EveryWriteTellsTheContainerItsKey)

@@ -31,6 +31,7 @@ public:
     bool enabled() const override { return enabled_; }
 
     bool runnable() const { return enabled_ && interval_ > 0; }
+    void shift(std::int64_t ms) { due_ += ms; }
     std::int64_t due() const { return due_; }
     std::uint64_t seq() const { return seq_; }
     void fire()
@@ -83,6 +84,14 @@ void FakeClock::advanceMs(std::int64_t ms)
         next->fire();
     }
     nowMs_ = target;
+}
+
+void FakeClock::setNow(DateTime t)
+{
+    const std::int64_t delta = t.toLinearMs() - nowMs_;
+    nowMs_ += delta;
+    for (FakeTimer* timer : timers_)
+        timer->shift(delta);
 }
 
 int FakeClock::enabledTimerCount() const

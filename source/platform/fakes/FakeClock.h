@@ -23,7 +23,8 @@ public:
     void advanceMs(std::int64_t ms);
     void advanceSecs(std::int64_t s) { advanceMs(s * 1000); }
     // Sets the wall clock without firing timers (a clock change, or a test's starting point).
-    void setNow(DateTime t) { nowMs_ = t.toLinearMs(); }
+    // Timers keep their periods, as real ones do: they run on a monotonic clock.
+    void setNow(DateTime t);
     std::int64_t nowMs() const { return nowMs_; }
 
     // Timers that exist now, and those of them that are enabled.
