@@ -64,7 +64,8 @@ void BM_ReadingToCanvas(benchmark::State& state)
     NoTrayIcon tray;
     NoPlacement placement;
     NoCompanions companions;
-    frmMain main(MainWindowEnv{temper, settings, Regional::russian(), clock, clock, boxes, view, drawing, tray, placement, companions,
+    NoPopupMenu menu;
+    frmMain main(MainWindowEnv{temper, settings, Regional::russian(), clock, clock, boxes, view, drawing, tray, placement, companions, menu,
                                QStringLiteral(THERMOBADGE_ASSETS), 1, 4, false});
     main.Form_Load();
     for (int i = 0; i < 100; ++i)

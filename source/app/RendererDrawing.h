@@ -9,7 +9,7 @@ namespace tb {
 class RendererDrawing final : public OverlayDrawing {
 public:
     explicit RendererDrawing(OverlayRenderer& renderer) : renderer_(renderer) {}
-    DrawOutcome draw(const QString& file, OverlayStyle& style, const PicAdjust& adjust, const StaleMark& mark) override
+    DrawOutcome draw(const QString& file, OverlayStyle& style, const PicAdjust& adjust, const StaleMark& mark, qreal /*devicePixelRatio*/) override
     {
         OverlayResult r = renderer_.RenderOverlay(file, style, adjust, mark);
         return DrawOutcome{r.drawn, r.fontReplaced, std::move(r.canvas)};

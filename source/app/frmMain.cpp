@@ -21,11 +21,19 @@ frmMain::frmMain(MainWindowEnv env) : env_(std::move(env)), options_(env_.settin
     txtMsg_ = std::make_unique<CommandBox>([this](CommandBox& box) { txtMsg_Change(box, *interpreter_); });
     tmr0_ = env_.timers.create([this] { tmr_Timer(); }, 1000);
     env_.temper.TemperReceive = [this](double t, DateTime when) { ctlTemper_TemperReceive(t, when); };
+    env_.menu.onAboutToShow = [this] { refreshMenu(); };
+    env_.menu.onCommand = [this](MenuItem item, int index) { menuCommand(item, index); };
+    env_.tray.onEvent = [this](int message, QPoint at) { TrayIconEvent(message, at); };
+    env_.tray.onAvailableChanged = [this](bool available) { trayAvailableChanged(available); };
 }
 
 frmMain::~frmMain()
 {
     env_.temper.TemperReceive = nullptr;
+    env_.menu.onAboutToShow = nullptr;
+    env_.menu.onCommand = nullptr;
+    env_.tray.onEvent = nullptr;
+    env_.tray.onAvailableChanged = nullptr;
 }
 
 bool frmMain::Form_Load()
@@ -64,11 +72,11 @@ bool frmMain::Form_Load()
     // 11-13: options, tray colours, format.
     aRun_ = options_.boolean(QStringLiteral("ARun"));
     verChk_ = options_.boolean(QStringLiteral("VerChk"));
-    trTrans_ = options_.boolean(QStringLiteral("TrTrans"));
-    trCif_ = options_.boolean(QStringLiteral("TrCif"));
-    trBold_ = options_.boolean(QStringLiteral("TrBold"));
-    for (int i = 0; i < 4; ++i)
-        trCol_[static_cast<std::size_t>(i)] = static_cast<qint32>(options_.whole(QStringLiteral("TrCol%1").arg(i)));
+    trayLook_.TrTrans = options_.boolean(QStringLiteral("TrTrans"));
+    trayLook_.TrCif = options_.boolean(QStringLiteral("TrCif"));
+    trayLook_.TrBold = options_.boolean(QStringLiteral("TrBold"));
+    for (std::size_t i = 0; i < trayLook_.TrCol.size(); ++i)
+        trayLook_.TrCol[i] = static_cast<qint32>(options_.whole(QStringLiteral("TrCol%1").arg(i)));
     nTmprFrmt_ = static_cast<qint16>(options_.whole(QStringLiteral("TmprFrmt")));
 
     // 15-16: the provider group; a first run opens the options dialog.
@@ -85,7 +93,14 @@ bool frmMain::Form_Load()
     // 17-20: placement, visibility, staying on top, the tray icon.
     env_.view.moveTo(QPoint(0, 0));
     env_.view.moveTo(env_.placement.LoadPos(QStringLiteral("PosMain"), QPoint(0, 0)));
-    env_.view.setShown(options_.boolean(QStringLiteral("Show")));
+    bool shown = options_.boolean(QStringLiteral("Show"));
+    if (!shown && !env_.tray.available()) {
+        // Nothing else could bring a hidden window back.
+        qCWarning(lcMain) << "no tray on this desktop: the window is shown although it was hidden when the program last ran";
+        shown = true;
+    }
+    env_.view.setShown(shown);
+    SetMnuCaption();
     mnuTop_ = options_.boolean(QStringLiteral("WinTop"));
     env_.view.setOnTop(mnuTop_);
     env_.tray.TrayIconShow(true);
@@ -117,6 +132,9 @@ bool frmMain::Form_Load()
 
 void frmMain::Form_Unload()
 {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
     env_.placement.SavePos(QStringLiteral("PosMain"), env_.view.position());
     options_.setSingle(QStringLiteral("scX"), style_.nScaleX);
     options_.setSingle(QStringLiteral("scY"), style_.nScaleY);
@@ -153,7 +171,7 @@ void frmMain::ctlTemper_TemperReceive(double temperature, DateTime time)
     qCInfo(lcReading).noquote() << "reading" << GetTemperFormat(temperature, 4) << "taken"
                                 << time.toQDateTime().toString(QStringLiteral("d.MM.yyyy HH:mm"));
     DrawTemper(false);
-    env_.tray.UpdateTrayIcon(temperature);
+    UpdateTrayIcon();
     tooltip_ = temperatureTooltip(temperature, time, env_.regional);
     env_.tray.TrayIconTip(tooltip_);
 }
@@ -179,7 +197,7 @@ void frmMain::DrawStrOnFilePic(const QString& file, const QString& text)
 {
     style_.sText = text;
     style_.nTrans = transOn_ ? trans_ : 0;
-    const DrawOutcome out = env_.drawing.draw(localPath(file), style_, adjust_, staleMark_);
+    const DrawOutcome out = env_.drawing.draw(localPath(file), style_, adjust_, staleMark_, env_.view.devicePixelRatio());
     ++drawCount_;
     if (out.drawn)
         env_.view.showCanvas(out.canvas, 255 - style_.nTrans);

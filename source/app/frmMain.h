@@ -30,6 +30,7 @@ struct MainWindowEnv {
     TrayIcon& tray;
     WindowPlacement& placement;
     MainWindowCompanions& companions;
+    PopupMenu& menu;
     QString programDir;
     int programMajor = 0;
     int programMinor = 0;
@@ -63,6 +64,36 @@ public:
     // The stale-reading test, once a second while the marker is enabled.
     void tmr_Timer();
 
+    // The pop-up menu: refreshes the add-on link, "Вид" and the format items, then opens the
+    // menu at the global position.
+    void SetMenu(QPoint globalPos);
+    // The refresh steps of SetMenu, run however the menu opens.
+    void refreshMenu();
+    // "Скрыть" while the window is visible, else "Показать".
+    void SetMnuCaption();
+    MenuState menuState() const;
+    // A mouse message of the tray icon: left press shows or hides the window, right release
+    // opens the menu; one that arrives while another is handled, or while the menu is open,
+    // is ignored.
+    void TrayIconEvent(int message, QPoint globalPos);
+    // A tray appeared or went away.
+    void trayAvailableChanged(bool available);
+    // Redraws the tray icon from the current reading and tray look.
+    void UpdateTrayIcon();
+
+    void mnuShow_Click();
+    void mnuTop_Click();
+    void mnuInd_Click();
+    void mnuIndPos_Click(int index);
+    void mnuIndSize_Click(int index);
+    void mnuScale_Click();
+    void mnuTrans_Click();
+    void mnuOptions_Click();
+    void mnuAbout_Click();
+    // Runs the unload and ends the program; Escape, the window manager's close command and
+    // the stop signals end the program the same way.
+    void mnuExit_Click();
+
     CommandBox& txtMsg() { return *txtMsg_; }
 
     // State, for the parts around the window and for tests.
@@ -81,10 +112,24 @@ public:
     qint32 iOptWnd() const { return iOptWnd_; }
     bool mnuIndChecked() const { return mnuInd_; }
     bool mnuTopChecked() const { return mnuTop_; }
+    qint16 indSizeTag() const { return indSizeTag_; }
+    bool unloaded() const { return unloaded_; }
+    const TrayLook& trayLook() const { return trayLook_; }
+    void setTrayLook(const TrayLook& look) { trayLook_ = look; }
+    Options& options() { return options_; }
+
+    // What the scale and transparency panel edits in place.
+    OverlayStyle& style() { return style_; }
+    quint8& Trans() { return trans_; }
+    bool& TransOn() { return transOn_; }
+    bool& ScaleAutoOff() { return scaleAutoOff_; }
+    bool& fSliderOpen() { return fSliderOpen_; }
+    qint16& nSliderFocus() { return nSliderFocus_; }
     QString lastTooltip() const { return tooltip_; }
     int drawCount() const { return drawCount_; }
 
 private:
+    void menuCommand(MenuItem item, int index);
     void FileFromIni();
     void DrawStrOnFilePic(const QString& file, const QString& text);
 
@@ -112,8 +157,12 @@ private:
     quint8 trans_ = 0;
     bool transOn_ = true;
     bool scaleAutoOff_ = false;
-    bool aRun_ = false, verChk_ = true, trTrans_ = true, trCif_ = true, trBold_ = false;
-    std::array<qint32, 4> trCol_{};
+    bool aRun_ = false, verChk_ = true;
+    TrayLook trayLook_;
+    bool fSliderOpen_ = false;
+    qint16 nSliderFocus_ = 0;
+    bool trayBusy_ = false;
+    bool unloaded_ = false;
     bool mnuInd_ = true;
     bool mnuTop_ = true;
     qint16 indSizeTag_ = 0;

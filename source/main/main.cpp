@@ -83,6 +83,7 @@ int main(int argc, char* argv[])
     SettingsPlacement placement(settings, regional);
     NoTrayIcon tray;
     NoCompanions companions;
+    NoPopupMenu menu;
 
     const bool snapshotMode = cli.isSet(snapshot);
     SnapshotView snapshotView;
@@ -90,7 +91,7 @@ int main(int argc, char* argv[])
     window.setWindowIcon(QIcon(programDir + QStringLiteral("/ThermoBadge.png")));
     IndicatorView& view = snapshotMode ? static_cast<IndicatorView&>(snapshotView) : window;
 
-    frmMain main(MainWindowEnv{temper, settings, regional, clock, timers, messages, view, drawing, tray, placement, companions, programDir,
+    frmMain main(MainWindowEnv{temper, settings, regional, clock, timers, messages, view, drawing, tray, placement, companions, menu, programDir,
                                THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR, !snapshotMode});
 
     if (snapshotMode) {

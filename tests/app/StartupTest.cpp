@@ -39,7 +39,7 @@ struct FakeView : IndicatorView {
 
 // Records what would be drawn: the text, the file and the style at that moment.
 struct FakeDrawing : OverlayDrawing {
-    DrawOutcome draw(const QString& file, OverlayStyle& style, const PicAdjust&, const StaleMark& mark) override
+    DrawOutcome draw(const QString& file, OverlayStyle& style, const PicAdjust&, const StaleMark& mark, qreal) override
     {
         texts.append(style.sText);
         files.append(file);
@@ -60,8 +60,15 @@ struct FakeDrawing : OverlayDrawing {
 struct FakeTray : TrayIcon {
     void TrayIconShow(bool add) override { shows.push_back(add); }
     void TrayIconTip(const QString& tip) override { this->tip = tip; }
-    void UpdateTrayIcon(double t) override { last = t; }
+    void UpdateTrayIcon(double t, const TrayLook& look) override
+    {
+        last = t;
+        lastLook = look;
+    }
+    bool available() const override { return hasTray; }
     std::vector<bool> shows;
+    TrayLook lastLook;
+    bool hasTray = true;
     QString tip;
     double last = 0;
 };
@@ -72,9 +79,33 @@ struct FakePlacement : WindowPlacement {
     std::optional<QPoint> saved;
 };
 
+// Opens at once: the refresh runs, then the menu counts as open until closed.
+struct FakeMenu : PopupMenu {
+    void popupAt(QPoint at) override
+    {
+        if (onAboutToShow)
+            onAboutToShow();
+        open = true;
+        openedAt.push_back(at);
+    }
+    bool isOpen() const override { return open; }
+    void setState(const MenuState& s) override { state = s; }
+    MenuState state;
+    bool open = false;
+    std::vector<QPoint> openedAt;
+};
+
 struct FakeCompanions : MainWindowCompanions {
     void mnuOptions_Click() override { ++optionsOpened; }
     void SendText(const QString& t) override { sent.append(t); }
+    void showSlider() override { ++sliderOpened; }
+    void focusSlider() override { ++sliderFocused; }
+    void showAbout() override { ++aboutOpened; }
+    void mnuSelectSkin_Click() override { ++addonStarted; }
+    qint32 CheckOptDll(qint32 handle) override { return linked ? handle : 0; }
+    void quit() override { ++quits; }
+    int sliderOpened = 0, sliderFocused = 0, aboutOpened = 0, addonStarted = 0, quits = 0;
+    bool linked = true;
     int optionsOpened = 0;
     QStringList sent;
 };
@@ -93,6 +124,7 @@ protected:
     FakeTray tray;
     FakePlacement placement;
     FakeCompanions companions;
+    FakeMenu menu;
     std::unique_ptr<ctlTemper> temper;
     std::unique_ptr<frmMain> main;
 
@@ -114,7 +146,7 @@ protected:
                                                                                   QStringLiteral("1"), QStringLiteral("127.0.0.2")}});
         temper->InitProperties();
         main = std::make_unique<frmMain>(MainWindowEnv{*temper, settings, Regional::russian(), clock, clock, boxes, view, drawing, tray,
-                                                       placement, companions, dir.path(), 1, 4});
+                                                       placement, companions, menu, dir.path(), 1, 4});
         return main->Form_Load();
     }
     const QString kSelected = QStringLiteral("Winter\\snow.png|Arial|1|20|65535|0|0|0|2|2|128|0|2|1|1|1|0|0|100|100|0|0");

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+#include <QString>
+
+#include <array>
+
+namespace tb {
+
+// How the tray icon shows the temperature.
+struct TrayLook {
+    bool TrCif = true;    // digits (true) or the program icon (false)
+    bool TrTrans = true;  // the digits' background is transparent
+    bool TrBold = false;  // bold digits
+    // 0x00BBGGRR: digits and background at or above zero, digits and background below zero.
+    std::array<qint32, 4> TrCol{0xFF, 0xFFFF00, 0xFF0000, 0xFFFF};
+};
+
+// The pixel sizes the tray digits are drawn at; 16 is the base picture.
+inline constexpr std::array<int, 6> kTrayIconSizes = {16, 22, 24, 32, 48, 64};
+
+// The icon text for a temperature: whole degrees of the absolute value (halves away from
+// zero), "°" after them unless there are two or more digits in bold, one leading space for a
+// single digit. " 5°", "12°", "12", "105°".
+QString trayIconText(double temperature, bool bold);
+
+// Prints `text` at one pixel below the top edge of a size x size picture in the tray font
+// (scaled with the size), without antialiasing, in the text colour on the background colour
+// (both 0x00BBGGRR), then makes the icon picture of it (DCToIcon).
+QImage TextToIcon(const QString& text, qint32 textColor, qint32 backColor, bool bold, bool transparent, int size = 16);
+
+// The icon picture of a printed picture: every pixel of the mask colour becomes transparent,
+// the others stay as they are and opaque. `maskColor` -1 takes the colour of pixel (0, 0);
+// otherwise it is 0x00BBGGRR (0: exactly black pixels become transparent).
+QImage DCToIcon(const QImage& printed, qint32 maskColor);
+
+// The digits of the temperature in the look's colours at every size of kTrayIconSizes, in one
+// icon.
+QIcon trayDigitsIcon(double temperature, const TrayLook& look);
+
+} // namespace tb
