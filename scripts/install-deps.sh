@@ -12,6 +12,8 @@ packages=(
   python3
   # A real X display: ./run.sh without a display, its screenshots, and the end-to-end tests.
   xvfb xauth x11-utils x11-xserver-utils xcompmgr imagemagick
+  # A window manager, a tray host, input and a private session bus for the end-to-end tests.
+  openbox trayer xdotool dbus
 )
 
 missing=()
