@@ -2,7 +2,9 @@
 
 #include "DesktopCompositor.h"
 
+#include <QApplication>
 #include <QBitmap>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QMouseEvent>
@@ -32,7 +34,7 @@ IndicatorWindow::IndicatorWindow()
 void IndicatorWindow::showCanvas(const QImage& canvas, int constantAlpha)
 {
     canvas_ = canvas;
-    setFixedSize(canvas_.size().expandedTo(QSize(1, 1)));
+    setFixedSize(canvas_.deviceIndependentSize().toSize().expandedTo(QSize(1, 1)));
     setWindowOpacity(constantAlpha / 255.0);
     applyBlending();
     update();
@@ -55,8 +57,10 @@ void IndicatorWindow::applyBlending()
         shaped_ = false;
         return;
     }
-    // No blending: every pixel with any alpha belongs to the window, the rest is a hole.
-    setMask(QBitmap::fromImage(canvas_.createAlphaMask(Qt::MonoOnly | Qt::ThresholdDither)));
+    // No blending: every pixel with any alpha belongs to the window, the rest is a hole. The
+    // mask is in logical pixels; a canvas drawn at a higher pixel ratio is brought down first.
+    const QImage logical = canvas_.devicePixelRatio() == 1.0 ? canvas_ : canvas_.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    setMask(QBitmap::fromImage(logical.createAlphaMask(Qt::MonoOnly | Qt::ThresholdDither)));
     shaped_ = true;
 }
 
@@ -80,17 +84,48 @@ void IndicatorWindow::paintEvent(QPaintEvent*)
         p.drawImage(0, 0, canvas_);
 }
 
+void IndicatorWindow::activate()
+{
+    raise();
+    activateWindow();
+}
+
 void IndicatorWindow::mousePressEvent(QMouseEvent* e)
 {
-    if (windowHandle())
-        windowHandle()->startSystemMove();
+    // Not a move yet: a press released where it began is a click.
+    pressAt_ = e->globalPosition().toPoint();
+    pressed_ = true;
+    dragged_ = false;
+    e->accept();
+}
+
+void IndicatorWindow::mouseMoveEvent(QMouseEvent* e)
+{
+    if (pressed_ && !dragged_ && e->buttons() != Qt::NoButton &&
+        (e->globalPosition().toPoint() - pressAt_).manhattanLength() >= QApplication::startDragDistance()) {
+        dragged_ = true;
+        // The window manager moves the window from here until the button is released.
+        if (windowHandle() && !windowHandle()->startSystemMove())
+            qCInfo(lcIndicatorWindow) << "the platform cannot move the window for us";
+    }
     e->accept();
 }
 
 void IndicatorWindow::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::RightButton && onMenu)
+    const bool click = pressed_ && !dragged_;
+    pressed_ = false;
+    if (click && e->button() == Qt::RightButton && onMenu)
         onMenu(e->globalPosition().toPoint());
+    e->accept();
+}
+
+void IndicatorWindow::closeEvent(QCloseEvent* e)
+{
+    // The window manager's close command, Alt+F4 and the end of the session end the program
+    // in order, as the menu's exit does.
+    if (onEscape)
+        onEscape();
     e->accept();
 }
 

@@ -12,7 +12,10 @@ namespace tb {
 
 // The borderless indicator window: shows the drawn overlay at its own size with per-pixel
 // alpha and a constant alpha for the whole window. It stays out of the task bar, is dragged
-// with any mouse button, and closes the program with Escape. Where the desktop cannot blend
+// with any mouse button once the pointer has moved past the drag distance (a click without
+// movement stays a click), and ends the program with Escape or the window manager's close
+// command. The canvas may be drawn at the screen's device pixel ratio; the window keeps the
+// canvas's logical size. Where the desktop cannot blend
 // (X11 without a compositing manager) it cuts a shape from the alpha channel instead, so
 // transparent parts stay holes, and goes back to blending when a compositor appears.
 class IndicatorWindow final : public QWidget, public IndicatorView {
@@ -25,6 +28,8 @@ public:
     void moveTo(QPoint topLeft) override { move(topLeft); }
     QPoint position() const override { return pos(); }
     void setOnTop(bool on) override;
+    void activate() override;
+    qreal devicePixelRatio() const override { return devicePixelRatioF(); }
 
     const QImage& canvas() const { return canvas_; }
     bool usesShapeMask() const { return shaped_; }
@@ -32,19 +37,24 @@ public:
     // finds out by itself on X11).
     void setCompositorRunning(bool running);
 
-    std::function<void()> onEscape;      // the program's exit
-    std::function<void(QPoint)> onMenu;  // right button released at a global position
+    std::function<void()> onEscape;      // the program's exit (Escape, the close command)
+    std::function<void(QPoint)> onMenu;  // right button released at a global position, not dragged
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void applyBlending();
 
     QImage canvas_;
+    QPoint pressAt_;         // global position of the press that may become a drag
+    bool pressed_ = false;
+    bool dragged_ = false;
     bool shaped_ = false;
     bool compositor_ = true;
     QTimer compositorWatch_;

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "MainWindowParts.h"
+
+#include <QLoggingCategory>
+#include <QPointer>
+
+class QWidget;
+
+namespace tb {
+
+Q_DECLARE_LOGGING_CATEGORY(lcCompanions)
+
+class frmMain;
+class frmSlider;
+class frmAbout;
+
+// The windows the indicator opens: the scale and transparency panel (one for the run, modal
+// to the indicator window) and the about box (modeless, above other windows). The options
+// dialog and the look editor add-on are not part of this build yet: asking for them is
+// logged, and no add-on is ever linked.
+class DialogCompanions final : public MainWindowCompanions {
+public:
+    DialogCompanions(QWidget* indicatorWindow, int major, int minor);
+    ~DialogCompanions() override;
+    // The main window whose state the panel edits; set once it exists.
+    void attach(frmMain& main) { main_ = &main; }
+
+    void mnuOptions_Click() override;
+    void SendText(const QString& text) override;
+    void showSlider() override;
+    void focusSlider() override;
+    void showAbout() override;
+    void mnuSelectSkin_Click() override;
+    qint32 CheckOptDll(qint32 iOptWnd) override;
+    void quit() override;
+
+    frmSlider* slider() const { return slider_; }
+    frmAbout* about() const { return about_; }
+
+private:
+    QWidget* window_;
+    int major_, minor_;
+    frmMain* main_ = nullptr;
+    QPointer<frmSlider> slider_;
+    QPointer<frmAbout> about_;
+};
+
+} // namespace tb

@@ -1,12 +1,16 @@
 // ThermoBadge: the outdoor temperature indicator.
 #include "AbsentParts.h"
+#include "DialogCompanions.h"
+#include "DisplayCheck.h"
 #include "FileRegistryStore.h"
 #include "IndicatorWindow.h"
 #include "IniSettingsStore.h"
 #include "MemoryPropertyBag.h"
+#include "PopupMenuWidget.h"
 #include "QtMessageBoxes.h"
 #include "QtProcessLauncher.h"
 #include "QtTimerFactory.h"
+#include "QtTrayIcon.h"
 #include "QtUdpPort.h"
 #include "RendererDrawing.h"
 #include "SettingsPlacement.h"
@@ -18,9 +22,11 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
+#include <QSessionManager>
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <optional>
 
 using namespace tb;
 
@@ -35,26 +41,91 @@ void preferXWayland()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+QStringList argumentList(int argc, char* argv[])
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    return args;
+}
+
+// What the command line asks for. The options are read before any windowing system is
+// touched, so --help, --version and --snapshot work without a display.
+struct CommandLine {
+    bool done = false; // answered already (help, version or a mistake)
+    int exitCode = 0;
+    std::optional<QString> snapshot;
+    qreal scale = 1.0;
+};
+
+CommandLine readCommandLine(const QStringList& args)
+{
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral("Indicator of the outdoor temperature."));
+    const QCommandLineOption help = cli.addHelpOption();
+    const QCommandLineOption version = cli.addVersionOption();
+    const QCommandLineOption snapshot(QStringLiteral("snapshot"),
+                                      QStringLiteral("Draw the current look with the stored reading into FILE.png and exit (no polling, no display needed)."),
+                                      QStringLiteral("FILE.png"));
+    const QCommandLineOption scale(QStringLiteral("scale"),
+                                   QStringLiteral("With --snapshot: device pixels per pixel of the drawing, 1 to 4 (2 shows it as on a 200 % screen)."),
+                                   QStringLiteral("RATIO"), QStringLiteral("1"));
+    cli.addOption(snapshot);
+    cli.addOption(scale);
+
+    CommandLine out;
+    if (!cli.parse(args)) {
+        std::fprintf(stderr, "ThermoBadge: %s (try --help)\n", qPrintable(cli.errorText()));
+        return {true, 2};
+    }
+    if (cli.isSet(help)) {
+        std::fputs(qPrintable(cli.helpText()), stdout);
+        return {true, 0};
+    }
+    if (cli.isSet(version)) {
+        std::printf("ThermoBadge %s\n", THERMOBADGE_VERSION);
+        return {true, 0};
+    }
+    if (!cli.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "ThermoBadge: unexpected argument %s (try --help)\n", qPrintable(cli.positionalArguments().first()));
+        return {true, 2};
+    }
+    bool ok = false;
+    out.scale = cli.value(scale).toDouble(&ok);
+    if (!ok || out.scale < 1 || out.scale > 4) {
+        std::fprintf(stderr, "ThermoBadge: --scale takes a number from 1 to 4\n");
+        return {true, 2};
+    }
+    if (cli.isSet(snapshot))
+        out.snapshot = cli.value(snapshot);
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    preferXWayland();
+    QCoreApplication::setApplicationName(QStringLiteral("ThermoBadge"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(THERMOBADGE_VERSION));
+    const CommandLine command = readCommandLine(argumentList(argc, argv));
+    if (command.done)
+        return command.exitCode;
+    const bool snapshotMode = command.snapshot.has_value();
+    if (snapshotMode) {
+        // A snapshot draws by itself, whatever display there is or is not.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else {
+        preferXWayland();
+        const QString missing = missingDisplay();
+        if (!missing.isEmpty()) {
+            std::fprintf(stderr, "ThermoBadge: %s; set DISPLAY or use ./run.sh, which brings a virtual one\n", qPrintable(missing));
+            return 1;
+        }
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ThermoBadge"));
-    QApplication::setApplicationVersion(QStringLiteral(THERMOBADGE_VERSION));
     // Hiding the indicator never ends the program; only its own exit does.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    QCommandLineParser cli;
-    cli.setApplicationDescription(QStringLiteral("Indicator of the outdoor temperature."));
-    cli.addHelpOption();
-    cli.addVersionOption();
-    const QCommandLineOption snapshot(QStringLiteral("snapshot"),
-                                      QStringLiteral("Draw the current look with the stored reading into FILE.png and exit (no polling)."),
-                                      QStringLiteral("FILE.png"));
-    cli.addOption(snapshot);
-    cli.process(app);
 
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/ThermoBadge");
@@ -81,49 +152,51 @@ int main(int argc, char* argv[])
     OverlayRenderer renderer(gdipLog);
     RendererDrawing drawing(renderer);
     SettingsPlacement placement(settings, regional);
-    NoTrayIcon tray;
-    NoCompanions companions;
-    NoPopupMenu menu;
-
-    const bool snapshotMode = cli.isSet(snapshot);
-    SnapshotView snapshotView;
-    IndicatorWindow window;
-    window.setWindowIcon(QIcon(programDir + QStringLiteral("/ThermoBadge.png")));
-    IndicatorView& view = snapshotMode ? static_cast<IndicatorView&>(snapshotView) : window;
-
-    frmMain main(MainWindowEnv{temper, settings, regional, clock, timers, messages, view, drawing, tray, placement, companions, menu, programDir,
-                               THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR, !snapshotMode});
+    const QIcon programIcon(programDir + QStringLiteral("/ThermoBadge.png"));
 
     if (snapshotMode) {
+        SnapshotView view(command.scale);
+        NoTrayIcon tray;
+        NoCompanions companions;
+        NoPopupMenu menu;
+        frmMain main(MainWindowEnv{temper, settings, regional, clock, timers, messages, view, drawing, tray, placement, companions, menu,
+                                   programDir, THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR, false});
         main.Form_Load();
-        const QString file = cli.value(snapshot);
-        if (snapshotView.canvas.isNull()) {
-            std::fprintf(stderr, "ThermoBadge: nothing was drawn (no look selected or the picture could not be read)\n");
+        const QString& file = *command.snapshot;
+        if (view.canvas.isNull()) {
+            std::fprintf(stderr, "ThermoBadge: nothing was drawn (the look's picture could not be read)\n");
             return 1;
         }
-        if (!snapshotView.canvas.save(file, "PNG")) {
+        if (!view.canvas.save(file, "PNG")) {
             std::fprintf(stderr, "ThermoBadge: could not write %s\n", qPrintable(file));
             return 1;
         }
-        std::printf("%s: %dx%d\n", qPrintable(file), snapshotView.canvas.width(), snapshotView.canvas.height());
+        std::printf("%s: %dx%d\n", qPrintable(file), view.canvas.width(), view.canvas.height());
         return 0;
     }
 
-    bool unloaded = false;
-    const auto unload = [&] {
-        if (unloaded)
-            return;
-        unloaded = true;
-        main.Form_Unload();
-        QApplication::quit();
-    };
-    window.onEscape = unload;
-    UnixSignals stopSignals([&](int) { unload(); });
+    IndicatorWindow window;
+    window.setWindowIcon(programIcon);
+    QApplication::setWindowIcon(programIcon);
+    PopupMenuWidget menu;
+    QtTrayIcon tray(programIcon, menu.menu());
+    DialogCompanions companions(&window, THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR);
+
+    frmMain main(MainWindowEnv{temper, settings, regional, clock, timers, messages, window, drawing, tray, placement, companions, menu,
+                               programDir, THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR, true});
+    companions.attach(main);
+
+    // Escape, the window manager's close command, SIGINT/SIGTERM and the end of the desktop
+    // session all end the program the way the menu's exit does.
+    window.onEscape = [&] { main.mnuExit_Click(); };
+    window.onMenu = [&](QPoint at) { main.SetMenu(at); };
+    UnixSignals stopSignals([&](int) { main.mnuExit_Click(); });
     stopSignals.install();
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&](QSessionManager&) { main.Form_Unload(); });
 
     if (!main.Form_Load())
         return 1;
     const int rc = QApplication::exec();
-    unload();
+    main.Form_Unload();
     return rc;
 }

@@ -1,0 +1,158 @@
+#pragma once
+
+// A main window with every part around it faked: drawing, view, tray, menu, dialogs.
+#include "Codepage.h"
+#include "FakeClock.h"
+#include "FakeUdpPort.h"
+#include "MemoryRegistryStore.h"
+#include "MemorySettingsStore.h"
+#include "QtPrinters.h"
+#include "RecordingMessageBoxes.h"
+#include "RecordingProcessLauncher.h"
+#include "frmMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tb;
+
+namespace {
+
+struct FakeView : IndicatorView {
+    void showCanvas(const QImage& canvas, int alpha) override
+    {
+        lastSize = canvas.size();
+        lastAlpha = alpha;
+        ++shownCanvases;
+    }
+    void setShown(bool v) override { visible = v; }
+    bool isShown() const override { return visible; }
+    void moveTo(QPoint p) override { pos = p; moves.push_back(p); }
+    QPoint position() const override { return pos; }
+    void setOnTop(bool on) override { onTop = on; }
+    QSize lastSize;
+    int lastAlpha = -1, shownCanvases = 0;
+    bool visible = false, onTop = false;
+    QPoint pos{-1, -1};
+    std::vector<QPoint> moves;
+};
+
+// Records what would be drawn: the text, the file and the style at that moment.
+struct FakeDrawing : OverlayDrawing {
+    DrawOutcome draw(const QString& file, OverlayStyle& style, const PicAdjust&, const StaleMark& mark, qreal) override
+    {
+        texts.append(style.sText);
+        files.append(file);
+        marks.push_back(mark.fShow);
+        DrawOutcome out;
+        out.drawn = true;
+        out.canvas = QImage(100, 40, QImage::Format_ARGB32_Premultiplied);
+        if (style.sFontName == QStringLiteral("Missing Font")) {
+            style.sFontName = QStringLiteral("Arial");
+            out.fontReplaced = true;
+        }
+        return out;
+    }
+    QStringList texts, files;
+    std::vector<bool> marks;
+};
+
+struct FakeTray : TrayIcon {
+    void TrayIconShow(bool add) override { shows.push_back(add); }
+    void TrayIconTip(const QString& tip) override { this->tip = tip; }
+    void UpdateTrayIcon(double t, const TrayLook& look) override
+    {
+        last = t;
+        lastLook = look;
+    }
+    bool available() const override { return hasTray; }
+    std::vector<bool> shows;
+    TrayLook lastLook;
+    bool hasTray = true;
+    QString tip;
+    double last = 0;
+};
+
+struct FakePlacement : WindowPlacement {
+    QPoint LoadPos(const QString&, QPoint fallback) override { return saved.value_or(fallback); }
+    void SavePos(const QString&, QPoint p) override { saved = p; }
+    std::optional<QPoint> saved;
+};
+
+// Opens at once: the refresh runs, then the menu counts as open until closed.
+struct FakeMenu : PopupMenu {
+    void popupAt(QPoint at) override
+    {
+        if (onAboutToShow)
+            onAboutToShow();
+        open = true;
+        openedAt.push_back(at);
+    }
+    bool isOpen() const override { return open; }
+    void setState(const MenuState& s) override { state = s; }
+    MenuState state;
+    bool open = false;
+    std::vector<QPoint> openedAt;
+};
+
+struct FakeCompanions : MainWindowCompanions {
+    void mnuOptions_Click() override { ++optionsOpened; }
+    void SendText(const QString& t) override { sent.append(t); }
+    void showSlider() override { ++sliderOpened; }
+    void focusSlider() override { ++sliderFocused; }
+    void showAbout() override { ++aboutOpened; }
+    void mnuSelectSkin_Click() override { ++addonStarted; }
+    qint32 CheckOptDll(qint32 handle) override { return linked ? handle : 0; }
+    void quit() override { ++quits; }
+    int sliderOpened = 0, sliderFocused = 0, aboutOpened = 0, addonStarted = 0, quits = 0;
+    bool linked = true;
+    int optionsOpened = 0;
+    QStringList sent;
+};
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    FakeClock clock{DateTime::of(2024, 3, 7, 14, 5, 0)};
+    FakeUdpPort udp{&clock};
+    MemoryRegistryStore registry;
+    MemorySettingsStore settings;
+    RecordingMessageBoxes boxes;
+    RecordingProcessLauncher processes;
+    FakeView view;
+    FakeDrawing drawing;
+    FakeTray tray;
+    FakePlacement placement;
+    FakeCompanions companions;
+    FakeMenu menu;
+    std::unique_ptr<ctlTemper> temper;
+    std::unique_ptr<frmMain> main;
+
+    void writeSkins(const QByteArray& ini)
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("FotoMark/Winter"));
+        QFile pic(dir.filePath(QStringLiteral("FotoMark/Winter/snow.png")));
+        pic.open(QIODevice::WriteOnly);
+        pic.write("not decoded by the fake drawing");
+        QFile f(dir.filePath(QStringLiteral("ThermoBadge.ini")));
+        f.open(QIODevice::WriteOnly);
+        f.write(ini);
+    }
+    bool load()
+    {
+        temper = std::make_unique<ctlTemper>(TemperEnvironment{clock, clock, udp, registry, boxes, processes, Regional::russian(),
+                                                               dir.path(), 1, 4, {QStringLiteral("A"), QStringLiteral("1"),
+                                                                                  QStringLiteral("127.0.0.1"), QStringLiteral("B"),
+                                                                                  QStringLiteral("1"), QStringLiteral("127.0.0.2")}});
+        temper->InitProperties();
+        main = std::make_unique<frmMain>(MainWindowEnv{*temper, settings, Regional::russian(), clock, clock, boxes, view, drawing, tray,
+                                                       placement, companions, menu, dir.path(), 1, 4});
+        return main->Form_Load();
+    }
+    const QString kSelected = QStringLiteral("Winter\\snow.png|Arial|1|20|65535|0|0|0|2|2|128|0|2|1|1|1|0|0|100|100|0|0");
+};
+
+} // namespace
