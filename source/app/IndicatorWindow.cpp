@@ -113,8 +113,9 @@ void IndicatorWindow::mouseMoveEvent(QMouseEvent* e)
 
 void IndicatorWindow::mouseReleaseEvent(QMouseEvent* e)
 {
-    const bool click = pressed_ && !dragged_;
+    const bool click = !dragged_;
     pressed_ = false;
+    dragged_ = false;
     if (click && e->button() == Qt::RightButton && onMenu)
         onMenu(e->globalPosition().toPoint());
     e->accept();

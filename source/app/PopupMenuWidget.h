@@ -27,7 +27,8 @@ private:
     QAction* command(QMenu& parent, const char* name, const QString& caption, MenuItem item, int index = 0, bool checkable = false);
 
     QMenu mnuPopUp_;
-    QMenu mnuIndM_, mnuIndPosM_, mnuIndSizeM_, mnuFmtM_;
+    // Children of the menu, so a search from the top finds them.
+    QMenu mnuIndM_{&mnuPopUp_}, mnuIndPosM_{&mnuIndM_}, mnuIndSizeM_{&mnuIndM_}, mnuFmtM_{&mnuPopUp_};
     QAction* mnuShow_ = nullptr;
     QAction* mnuTop_ = nullptr;
     QAction* mnuInd_ = nullptr;
