@@ -1,6 +1,6 @@
 #include "OptionKeys.h"
 
-#include "Exchange.h"
+#include "NumberText.h"
 
 #include <QLoggingCategory>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DateTime.h"
-#include "Exchange.h" // CommaToDot
+#include "NumberText.h"
 #include "Regional.h"
 
 #include <QString>

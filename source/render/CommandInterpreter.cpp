@@ -1,6 +1,6 @@
 #include "CommandInterpreter.h"
 
-#include "Exchange.h"
+#include "NumberText.h"
 
 #include <QLoggingCategory>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DateTime.h"
+#include "NumberText.h"
 #include "Regional.h"
 
 #include <QString>
@@ -23,19 +24,11 @@ QChar CheckSumChar(QStringView word);
 // the limit of the accumulator the request format was defined with.
 QString buildZaprosLine(QStringView word);
 
-// `s` with its first "," replaced by "." (or the reverse); unchanged when there is none.
-QString CommaToDot(QString s);
-QString DotToComma(QString s);
 // Major and minor as "1,05": minor gets a leading "0" when it is 9 or less.
 QString VerToStr(int major, int minor);
 // The value of a version as VerToStr writes it, in single precision: 1 and 5 give 1.05.
 float versionValue(int major, int minor);
 
-// Reads a number the lenient way: blanks, tabs and line feeds anywhere are skipped, an
-// optional sign, digits and at most one "." are read up to the first character that cannot
-// continue the number; text without a leading number gives 0. Nothing when the number does
-// not fit a double.
-std::optional<double> LenientVal(QStringView text);
 
 // A parsed temperature reply.
 struct TemperatureReply {
