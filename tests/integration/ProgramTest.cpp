@@ -83,3 +83,37 @@ TEST(Program, SnapshotWithoutALookFailsClearly)
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("nothing was drawn"));
 }
+
+TEST(Program, CommandLineWorksWithoutADisplayAndTheIndicatorSaysWhatIsMissing)
+{
+    QTemporaryDir home;
+    const auto run = [&](const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        env.insert(QStringLiteral("THERMOBADGE_LOOPBACK_ONLY"), QStringLiteral("1"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(THERMOBADGE_BINARY), args);
+        EXPECT_TRUE(p.waitForFinished(20000));
+        return ProgramRun{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                          QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
+    };
+    const ProgramRun help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--snapshot")) && help.out.contains(QStringLiteral("--scale"))) << help.out.toStdString();
+    const ProgramRun version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.trimmed(), QStringLiteral("ThermoBadge " THERMOBADGE_VERSION));
+    const QString png = home.filePath(QStringLiteral("look.png"));
+    const ProgramRun snap = run({QStringLiteral("--snapshot"), png, QStringLiteral("--scale"), QStringLiteral("2")});
+    EXPECT_EQ(snap.exitCode, 0) << snap.out.toStdString();
+    EXPECT_EQ(QImage(png).size(), QSize(512, 256)) << "the 256 x 128 skin at twice the pixel density";
+
+    const ProgramRun indicator = run({});
+    EXPECT_EQ(indicator.exitCode, 1) << "no abort, no core dump";
+    EXPECT_EQ(indicator.out.trimmed(),
+              QStringLiteral("ThermoBadge: no display found; set DISPLAY or use ./run.sh, which brings a virtual one"));
+    EXPECT_EQ(run({QStringLiteral("--bogus")}).exitCode, 2);
+}
