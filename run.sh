@@ -4,7 +4,7 @@
 #   ./run.sh --for 60     stop everything after 60 seconds
 # The indicator gets its own settings folder (build/run/config), so your own settings are not
 # touched. Without a display it runs on a virtual one (Xvfb), prints the readings as they
-# arrive and saves screenshots of the indicator under build/run/screenshots/.
+# arrive and saves screenshots of the indicator and of its tray icon under build/run/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -77,6 +77,12 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   export QT_QPA_PLATFORM=xcb
   echo "no display: the indicator runs on the virtual display $DISPLAY"
+  # A window manager and a tray host (bottom right, 96 x 32) for the tray icon.
+  openbox --sm-disable >"$run/openbox.log" 2>&1 &
+  pids+=("$!")
+  trayer --edge bottom --align right --widthtype pixel --width 96 --heighttype pixel --height 32 \
+    --transparent true --alpha 0 --tint 0x404040 --expand false --SetDockType true >"$run/trayer.log" 2>&1 &
+  pids+=("$!")
 fi
 
 export QT_LOGGING_RULES="thermobadge.reading.info=true"
@@ -90,6 +96,8 @@ screenshot() {
   local file="$run/screenshots/indicator-$(printf '%03d' "$shots").png"
   if import -window root "$file" 2>/dev/null; then
     cp "$file" "$run/screenshots/latest.png"
+    # The tray alone, four times as large, so the digits can be seen.
+    convert "$file" -crop 96x32+544+328 +repage -scale 400% "$run/screenshots/tray.png" 2>/dev/null || true
   fi
 }
 
@@ -102,5 +110,5 @@ done
 if [ "$headless" = 1 ]; then
   screenshot
   echo "screenshots of the indicator: $run/screenshots/ (latest: $run/screenshots/latest.png)"
-  echo "the tray icon arrives with a later step of ThermoBadge; there is no tray screenshot yet"
+  echo "the tray with the temperature digits, enlarged: $run/screenshots/tray.png"
 fi

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# End to end with a real window manager (openbox), a real XEmbed tray host (trayer) and real
+# input (xdotool) on Xvfb: the tray icon appears when a tray starts after the indicator and
+# shows the digits in the below-zero colour; a left click on it hides and shows the window; a
+# right click on the window and on the icon opens the menu; a drag moves the window; the
+# panel and the about box open from the menu; the window manager's close command (Alt+F4)
+# ends the program with its settings saved.
+#   x11_tray_menu_test.sh PROGRAM_FOLDER [SCREENSHOT_FOLDER]
+set -uo pipefail
+program="${1:?usage: x11_tray_menu_test.sh PROGRAM_FOLDER [SCREENSHOT_FOLDER]}"
+shots="${2:-}"
+for tool in Xvfb openbox trayer xdotool xwininfo xprop import convert; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+tmp=$(mktemp -d)
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$tmp"; }
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  import -window root "$tmp/failure.png" 2>/dev/null && [ -n "$shots" ] && cp "$tmp/failure.png" "$shots/failure.png"
+  [ -f "$tmp/indicator.log" ] && sed 's/^/  indicator: /' "$tmp/indicator.log"
+  exit 1
+}
+waitfor() { # seconds, command...
+  local limit=$(($1 * 10)); shift
+  for _ in $(seq "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+shot() { import -window root "$tmp/$1.png" && { [ -z "$shots" ] || cp "$tmp/$1.png" "$shots/$1.png"; }; }
+[ -z "$shots" ] || mkdir -p "$shots"
+
+Xvfb -displayfd 3 -screen 0 640x400x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+pids+=("$!")
+has_display() { [ -s "$tmp/display" ]; }
+waitfor 10 has_display || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$tmp/display")"
+waitfor 10 xwininfo -root || fail "Xvfb does not answer"
+openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
+pids+=("$!")
+waitfor 10 sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
+
+# A stored reading of -12.5: the tray shows 13 in the below-zero digit colour (blue).
+mkdir -p "$tmp/config/ThermoBadge"
+printf 'A\n1\n127.0.0.1\nB\n1\n127.0.0.1\n' >"$tmp/config/ThermoBadge/providers.txt"
+printf '[Options]\nProv=0\nPosMain=60|40\n' >"$tmp/config/ThermoBadge/ThermoBadge.ini"
+printf '[HKEY_CURRENT_USER\\Software\\CtlTemper]\nTemper=sz:-12,5\nTime=sz:07.03.2024 14:05:00\n' >"$tmp/config/ThermoBadge/registry.ini"
+LANG=ru_RU.UTF-8 XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=xcb THERMOBADGE_LOOPBACK_ONLY=1 \
+  "$program/ThermoBadge" >"$tmp/indicator.log" 2>&1 &
+indicator=$!
+pids+=("$indicator")
+
+window() { xwininfo -root -tree | awk '/"ThermoBadge": \("ThermoBadge"/ {print $1; exit}'; }
+has_window() { [ -n "$(window)" ]; }
+waitfor 10 has_window || fail "the indicator window did not appear"
+id=$(window)
+viewable() { xwininfo -id "$id" | grep -q 'Map State: IsViewable'; }
+waitfor 5 viewable || fail "the window is not shown"
+origin() { xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
+echo "indicator up without a tray at $(origin)"
+
+# The tray starts after the indicator: the icon must come by itself.
+trayer --edge bottom --align right --widthtype pixel --width 96 --heighttype pixel --height 32 \
+  --transparent true --alpha 0 --tint 0x404040 --expand false --SetDockType true >"$tmp/trayer.log" 2>&1 &
+pids+=("$!")
+# The digits' blue in the tray area (the bottom 32 rows, right 96 columns).
+blue_at() {
+  import -window root "$tmp/tray.png" 2>/dev/null || return 1
+  convert "$tmp/tray.png" -crop 96x32+544+368 +repage txt:- | awk -F'[,:]' '/#0000FF/ {print $1 + 544, $2 + 368; exit}'
+}
+has_digits() { [ -n "$(blue_at)" ]; }
+waitfor 15 has_digits || fail "no blue digits in the tray"
+read -r tx ty <<<"$(blue_at)"
+shot tray
+convert "$tmp/tray.png" -crop 96x32+544+368 +repage -scale 400% "$tmp/tray-zoom.png" && { [ -z "$shots" ] || cp "$tmp/tray-zoom.png" "$shots/"; }
+echo "tray icon with blue digits at $tx,$ty"
+
+# A left click on the icon hides the window, another shows it again.
+xdotool mousemove "$tx" "$ty" click 1
+waitfor 5 sh -c "xwininfo -id $id | grep -q 'IsUnMapped'" || fail "a left click on the tray icon did not hide the window"
+grep -q '^Show=False' "$tmp/config/ThermoBadge/ThermoBadge.ini" || fail "hiding did not save Show=False"
+xdotool mousemove "$tx" "$ty" click 1
+waitfor 5 viewable || fail "a second left click did not show the window"
+echo "tray left click: hide and show"
+
+popup_open() {
+  for w in $(xdotool search --onlyvisible --class ThermoBadge 2>/dev/null); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q POPUP_MENU && return 0
+  done
+  return 1
+}
+read -r wx wy <<<"$(origin)"
+xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
+waitfor 5 popup_open || fail "a right click on the window opened no menu"
+shot menu
+xdotool key Escape
+waitfor 5 sh -c "! $(declare -f popup_open); popup_open" 2>/dev/null
+xdotool mousemove "$tx" "$ty" click 3
+waitfor 5 popup_open || fail "a right click on the tray icon opened no menu"
+xdotool key Escape
+sleep 0.5
+echo "right click: menu from the window and from the tray"
+
+# The panel ("Масштаб", sixth item) and the about box (second from the end) from the menu.
+window_titled() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
+waitfor 5 popup_open || fail "no menu for the panel"
+xdotool key Down Down Down Down Down Down Return
+waitfor 5 sh -c "xdotool search --onlyvisible --name 'Регулирование' | grep -q ." || fail "the panel did not open"
+sleep 0.5
+shot panel
+xdotool key Escape
+waitfor 5 sh -c "! xdotool search --onlyvisible --name 'Регулирование' | grep -q ." || fail "Esc did not close the panel"
+grep -q '^FrmSliderL=' "$tmp/config/ThermoBadge/ThermoBadge.ini" || fail "closing the panel did not store its position"
+xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
+waitfor 5 popup_open || fail "no menu for the about box"
+xdotool key Up Up Return
+waitfor 5 sh -c "xdotool search --onlyvisible --name 'О программе' | grep -q ." || fail "the about box did not open"
+sleep 0.5
+shot about
+xdotool key Escape
+waitfor 5 sh -c "! xdotool search --onlyvisible --name 'О программе' | grep -q ." || fail "Esc did not close the about box"
+echo "panel and about box open from the menu and close with Esc"
+
+# A drag with the left button moves the window by the distance moved.
+xdotool mousemove $((wx + 30)) $((wy + 30)) mousedown 1
+for step in 1 2 3 4 5 6 7 8 9 10; do xdotool mousemove $((wx + 30 + step * 10)) $((wy + 30 + step * 5)); sleep 0.05; done
+xdotool mouseup 1
+moved() { read -r nx ny <<<"$(origin)"; [ "$nx" -ge $((wx + 80)) ] && [ "$ny" -ge $((wy + 40)) ]; }
+waitfor 5 moved || fail "the drag did not move the window: $(origin), was $wx $wy"
+read -r nx ny <<<"$(origin)"
+popup_open && fail "the drag opened the menu"
+echo "drag: moved from $wx,$wy to $nx,$ny"
+
+# The window manager's close command ends the program in order.
+xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+xdotool key alt+F4
+waitfor 10 sh -c "! kill -0 $indicator" || fail "Alt+F4 did not end the program"
+wait "$indicator"; rc=$?
+[ "$rc" = 0 ] || fail "exit code $rc after Alt+F4"
+grep -q "^PosMain=$nx|$ny" "$tmp/config/ThermoBadge/ThermoBadge.ini" || fail "PosMain was not saved as $nx|$ny: $(grep PosMain "$tmp/config/ThermoBadge/ThermoBadge.ini")"
+echo "Alt+F4: clean exit, position $nx|$ny saved"
