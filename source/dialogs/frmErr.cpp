@@ -15,6 +15,16 @@ int px(int twips, const QWidget* w)
     const qreal dpi = w->screen() ? w->screen()->logicalDotsPerInch() : 96.0;
     return qRound(twips * dpi / 1440.0);
 }
+
+// The layout was drawn for an 8-point sans face with Arial's widths; Liberation Sans has them
+// (the desktop's default face is wider and cut "Логировать ошибки" short).
+QFont listFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    return font;
+}
 } // namespace
 
 frmErr::frmErr()
@@ -22,7 +32,9 @@ frmErr::frmErr()
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Error GDI+"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFont(listFont());
     txtErr_ = new QPlainTextEdit(this);
+    txtErr_->setObjectName(QStringLiteral("txtErr"));
     txtErr_->setReadOnly(true);
     txtErr_->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtErr_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -30,8 +42,10 @@ frmErr::frmErr()
     txtErr_->setToolTip(QStringLiteral("DublClick-ClearList"));
     txtErr_->viewport()->installEventFilter(this);
     chkAddErr_ = new QCheckBox(QStringLiteral("Логировать ошибки"), this);
+    chkAddErr_->setObjectName(QStringLiteral("chkAddErr"));
     chkAddErr_->setChecked(true);
     cmdClose_ = new QPushButton(QStringLiteral("Close (Error List)"), this);
+    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
     connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
     setTabOrder(txtErr_, chkAddErr_);
     setTabOrder(chkAddErr_, cmdClose_);
