@@ -1,6 +1,7 @@
 #include "IndicatorWindow.h"
 
 #include "DesktopCompositor.h"
+#include "GadgetHints.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -82,6 +83,14 @@ void IndicatorWindow::paintEvent(QPaintEvent*)
     p.fillRect(rect(), Qt::transparent);
     if (!canvas_.isNull())
         p.drawImage(0, 0, canvas_);
+}
+
+void IndicatorWindow::showEvent(QShowEvent* e)
+{
+    // A desktop gadget: on every workspace (unless asked otherwise), out of task bars and
+    // pagers. Window managers forget these when a window is hidden, so every showing sets them.
+    applyGadgetHints(this, sticky_);
+    QWidget::showEvent(e);
 }
 
 void IndicatorWindow::activate()

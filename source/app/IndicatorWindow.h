@@ -29,6 +29,7 @@ public:
     QPoint position() const override { return pos(); }
     void setOnTop(bool on) override;
     void activate() override;
+    void setSticky(bool on) override { sticky_ = on; }
     qreal devicePixelRatio() const override { return devicePixelRatioF(); }
 
     const QImage& canvas() const { return canvas_; }
@@ -42,6 +43,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void showEvent(QShowEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -56,6 +58,7 @@ private:
     bool pressed_ = false;
     bool dragged_ = false;
     bool shaped_ = false;
+    bool sticky_ = true;
     bool compositor_ = true;
     QTimer compositorWatch_;
 };

@@ -28,6 +28,8 @@ public:
     virtual void setOnTop(bool on) = 0;
     // Gives the window the keyboard focus and raises it.
     virtual void activate() {}
+    // Shows the window on every workspace (true) or on the current one only.
+    virtual void setSticky(bool) {}
     // Device pixels per logical pixel of the screen the window is on.
     virtual qreal devicePixelRatio() const { return 1.0; }
 };

@@ -30,6 +30,7 @@ constexpr std::array kKeys = {
     OptionKey{"TmprFrmt", "6", OptionKind::Format},
     OptionKey{"Show", "True", OptionKind::BoolWords},
     OptionKey{"WinTop", "True", OptionKind::BoolWords},
+    OptionKey{"Sticky", "1", OptionKind::Bool10},
     OptionKey{"PosMain", nullptr, OptionKind::Text},
     OptionKey{"PosOpt", nullptr, OptionKind::Text},
     OptionKey{"ARun", "0", OptionKind::Bool10},

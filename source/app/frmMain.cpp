@@ -93,6 +93,7 @@ bool frmMain::Form_Load()
     // 17-20: placement, visibility, staying on top, the tray icon.
     env_.view.moveTo(QPoint(0, 0));
     env_.view.moveTo(env_.placement.LoadPos(QStringLiteral("PosMain"), QPoint(0, 0)));
+    env_.view.setSticky(options_.boolean(QStringLiteral("Sticky")));
     bool shown = options_.boolean(QStringLiteral("Show"));
     if (!shown && !env_.tray.available()) {
         // Nothing else could bring a hidden window back.

@@ -59,6 +59,12 @@ void DialogCompanions::mnuSelectSkin_Click() { qCInfo(lcCompanions) << "the look
 
 qint32 DialogCompanions::CheckOptDll(qint32) { return 0; }
 
-void DialogCompanions::quit() { QCoreApplication::quit(); }
+void DialogCompanions::quit()
+{
+    // The panel writes its own keys when it closes; an exit while it is open keeps them too.
+    if (slider_ && slider_->isVisible())
+        slider_->close();
+    QCoreApplication::quit();
+}
 
 } // namespace tb

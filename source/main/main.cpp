@@ -13,6 +13,7 @@
 #include "QtTrayIcon.h"
 #include "QtUdpPort.h"
 #include "RendererDrawing.h"
+#include "ScreenRescue.h"
 #include "SettingsPlacement.h"
 #include "UnixSignals.h"
 #include "frmErr.h"
@@ -57,6 +58,19 @@ struct CommandLine {
     std::optional<QString> snapshot;
     qreal scale = 1.0;
 };
+
+// The program icon with pictures from 16 to 64 pixels, so window lists and trays need not
+// scale one picture on the fly.
+QIcon iconAtEverySize(const QString& file)
+{
+    const QPixmap source(file);
+    QIcon icon;
+    if (source.isNull())
+        return icon;
+    for (const int size : {16, 22, 24, 32, 48, 64})
+        icon.addPixmap(size == source.width() ? source : source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return icon;
+}
 
 CommandLine readCommandLine(const QStringList& args)
 {
@@ -152,7 +166,7 @@ int main(int argc, char* argv[])
     OverlayRenderer renderer(gdipLog);
     RendererDrawing drawing(renderer);
     SettingsPlacement placement(settings, regional);
-    const QIcon programIcon(programDir + QStringLiteral("/ThermoBadge.png"));
+    const QIcon programIcon = iconAtEverySize(programDir + QStringLiteral("/ThermoBadge.png"));
 
     if (snapshotMode) {
         SnapshotView view(command.scale);
@@ -176,8 +190,9 @@ int main(int argc, char* argv[])
     }
 
     IndicatorWindow window;
-    window.setWindowIcon(programIcon);
+    // Every window of the program shows the icon in window lists and alt-tab.
     QApplication::setWindowIcon(programIcon);
+    ScreenRescue screenRescue;
     PopupMenuWidget menu;
     QtTrayIcon tray(programIcon, menu.menu());
     DialogCompanions companions(&window, THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR);
