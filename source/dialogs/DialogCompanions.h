@@ -1,6 +1,8 @@
 #pragma once
 
 #include "MainWindowParts.h"
+#include "frmAbout.h"
+#include "frmSlider.h"
 
 #include <QLoggingCategory>
 #include <QPointer>
@@ -12,8 +14,6 @@ namespace tb {
 Q_DECLARE_LOGGING_CATEGORY(lcCompanions)
 
 class frmMain;
-class frmSlider;
-class frmAbout;
 
 // The windows the indicator opens: the scale and transparency panel (one for the run, modal
 // to the indicator window) and the about box (modeless, above other windows). The options
