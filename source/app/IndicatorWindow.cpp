@@ -2,6 +2,7 @@
 
 #include "DesktopCompositor.h"
 #include "GadgetHints.h"
+#include "OnTop.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -65,16 +66,7 @@ void IndicatorWindow::applyBlending()
     shaped_ = true;
 }
 
-void IndicatorWindow::setOnTop(bool on)
-{
-    // Changing the flags hides the window; show it again where it was.
-    const bool wasVisible = isVisible();
-    const QPoint at = pos();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    move(at);
-    if (wasVisible)
-        show();
-}
+void IndicatorWindow::setOnTop(bool on) { SetOnTop(on, this); }
 
 void IndicatorWindow::paintEvent(QPaintEvent*)
 {

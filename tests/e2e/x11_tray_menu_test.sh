@@ -80,47 +80,65 @@ echo "tray icon with blue digits at $tx,$ty"
 xdotool mousemove "$tx" "$ty" click 1
 waitfor 5 sh -c "xwininfo -id $id | grep -q 'IsUnMapped'" || fail "a left click on the tray icon did not hide the window"
 grep -q '^Show=False' "$tmp/config/ThermoBadge/ThermoBadge.ini" || fail "hiding did not save Show=False"
+# Past the double-click time: a second press within it is a double click, which does nothing.
+sleep 0.8
 xdotool mousemove "$tx" "$ty" click 1
 waitfor 5 viewable || fail "a second left click did not show the window"
 echo "tray left click: hide and show"
 
+# A menu is an override-redirect window of the program with no title, taller than the tray
+# icon (which is one too).
 popup_open() {
   for w in $(xdotool search --onlyvisible --class ThermoBadge 2>/dev/null); do
-    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q POPUP_MENU && return 0
+    xprop -id "$w" WM_NAME 2>/dev/null | grep -Eq '= ("")?$' || continue
+    xwininfo -id "$w" | awk '/Override Redirect State: yes/ {o=1} /Height:/ {h=$2} END {exit !(o && h > 64)}' && return 0
   done
   return 1
 }
 read -r wx wy <<<"$(origin)"
 xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
 waitfor 5 popup_open || fail "a right click on the window opened no menu"
+sleep 0.5 # the menu grabs the keyboard just after it appears
 shot menu
 xdotool key Escape
-waitfor 5 sh -c "! $(declare -f popup_open); popup_open" 2>/dev/null
+sleep 0.5
+popup_open && fail "Escape did not close the menu"
 xdotool mousemove "$tx" "$ty" click 3
 waitfor 5 popup_open || fail "a right click on the tray icon opened no menu"
+sleep 0.5 # the menu grabs the keyboard just after it appears
 xdotool key Escape
 sleep 0.5
 echo "right click: menu from the window and from the tray"
 
 # The panel ("Масштаб", sixth item) and the about box (second from the end) from the menu.
-window_titled() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+# Visible windows of the program whose title holds the text (titles are UTF-8).
+titled() {
+  for w in $(xdotool search --onlyvisible --class ThermoBadge 2>/dev/null); do
+    LC_ALL=C.UTF-8 xprop -id "$w" _NET_WM_NAME 2>/dev/null | grep -qF "$1" && return 0
+  done
+  return 1
+}
 xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
 waitfor 5 popup_open || fail "no menu for the panel"
+sleep 0.5 # the menu grabs the keyboard just after it appears
 xdotool key Down Down Down Down Down Down Return
-waitfor 5 sh -c "xdotool search --onlyvisible --name 'Регулирование' | grep -q ." || fail "the panel did not open"
+waitfor 5 titled "Регулирование" || fail "the panel did not open"
 sleep 0.5
 shot panel
 xdotool key Escape
-waitfor 5 sh -c "! xdotool search --onlyvisible --name 'Регулирование' | grep -q ." || fail "Esc did not close the panel"
+sleep 0.5
+titled "Регулирование" && fail "Esc did not close the panel"
 grep -q '^FrmSliderL=' "$tmp/config/ThermoBadge/ThermoBadge.ini" || fail "closing the panel did not store its position"
 xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
 waitfor 5 popup_open || fail "no menu for the about box"
+sleep 0.5 # the menu grabs the keyboard just after it appears
 xdotool key Up Up Return
-waitfor 5 sh -c "xdotool search --onlyvisible --name 'О программе' | grep -q ." || fail "the about box did not open"
+waitfor 5 titled "О программе" || fail "the about box did not open"
 sleep 0.5
 shot about
 xdotool key Escape
-waitfor 5 sh -c "! xdotool search --onlyvisible --name 'О программе' | grep -q ." || fail "Esc did not close the about box"
+sleep 0.5
+titled "О программе" && fail "Esc did not close the about box"
 echo "panel and about box open from the menu and close with Esc"
 
 # A drag with the left button moves the window by the distance moved.
