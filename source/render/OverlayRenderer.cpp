@@ -47,25 +47,54 @@ bool sensibleCoordinate(qreal v)
     return std::isfinite(v) && std::abs(v) <= kMaxCoordinate;
 }
 
-// Fills `path` moved to `at` with a colour of straight alpha. A translucent colour is filled
-// opaque into a layer just big enough for the path, and the layer is blended with the colour's
-// alpha: the same pixels, but Qt's raster engine hands translucent solid fills with many spans
-// to the global thread pool, and on a small machine the hand-offs cost more than the fill
-// (a 40 px glyph run: 114 us against 46 us opaque), while blending a layer stays on this thread.
-void fillAt(QPainter& g, const QPainterPath& path, QPointF at, QRgb colour)
+float scaleX(const OverlayStyle& style)
+{
+    return style.fScaleOn ? style.nScaleX / 100.0F : 1.0F;
+}
+
+float scaleY(const OverlayStyle& style)
+{
+    return style.fScaleOn ? style.nScaleY / 100.0F : 1.0F;
+}
+
+// The pen of the outline from its nominal width: wider and flattening off when the fill is
+// painted over (and so hides) the inner half of the outline.
+float outlinePenWidth(const OverlayStyle& style)
+{
+    const float w = style.nOutlineWidth;
+    return style.fFillOver ? w * (1.1414F - 0.0356F * w) + 0.8832F : (w + 3) / 3;
+}
+
+// The screen's device pixel ratio, or 1 when it makes no sense.
+qreal usableRatio(qreal ratio)
+{
+    if (std::isfinite(ratio) && ratio > 0 && ratio <= OverlayRenderer::kMaxDevicePixelRatio)
+        return ratio;
+    qCWarning(lcRender) << "device pixel ratio" << ratio << "is not usable, the overlay is drawn at 1";
+    return 1;
+}
+
+// Fills the pieces moved to `at` with a colour of straight alpha. A translucent colour is
+// filled opaque into a layer just big enough for the pieces, and the layer is blended with the
+// colour's alpha: the same pixels, but Qt's raster engine hands translucent solid fills with
+// many spans to the global thread pool, and on a small machine the hand-offs cost more than the
+// fill (a 40 px glyph run: 114 us against 46 us opaque), while blending a layer stays on this
+// thread.
+void fillAt(QPainter& g, const GlyphPieces& shape, QPointF at, QRgb colour)
 {
     const int alpha = qAlpha(colour);
-    if (alpha == 0)
+    if (alpha == 0 || shape.isEmpty())
         return;
     if (alpha == 255) {
         g.save();
         g.translate(at);
-        g.fillPath(path, QColor::fromRgba(colour));
+        for (const QPainterPath& piece : shape.pieces)
+            g.fillPath(piece, QColor::fromRgba(colour));
         g.restore();
         return;
     }
     const QRect canvas(0, 0, g.device()->width(), g.device()->height());
-    const QRect area = path.boundingRect().translated(at).toAlignedRect() & canvas;
+    const QRect area = shape.bounds.translated(at).toAlignedRect() & canvas;
     if (area.isEmpty())
         return;
     QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
@@ -76,7 +105,8 @@ void fillAt(QPainter& g, const QPainterPath& path, QPointF at, QRgb colour)
         QPainter l(&layer);
         l.setRenderHint(QPainter::Antialiasing, true);
         l.translate(at - QPointF(area.topLeft()));
-        l.fillPath(path, QColor::fromRgba(colour | 0xFF000000u));
+        for (const QPainterPath& piece : shape.pieces)
+            l.fillPath(piece, QColor::fromRgba(colour | 0xFF000000u));
     }
     g.save();
     g.setOpacity(alpha / 255.0);
@@ -87,11 +117,14 @@ void fillAt(QPainter& g, const QPainterPath& path, QPointF at, QRgb colour)
 } // namespace
 
 OverlayResult OverlayRenderer::RenderOverlay(
-    const QString& sFile, OverlayStyle& style, const PicAdjust& adjust, const StaleMark& mark)
+    const QString& sFile, OverlayStyle& style, const PicAdjust& adjust, const StaleMark& mark, qreal devicePixelRatio)
 {
     OverlayResult result;
+    const qreal ratio = usableRatio(devicePixelRatio);
     if (!sFile.isEmpty() && !readPicture(sFile))
         return result;
+    if (!pictureEverRead_)
+        return drawTextAlone(style, mark, ratio);
 
     log_.setGdipStage(kStageDecode);
     if (decodePicture() != gdip::Ok)
@@ -100,39 +133,116 @@ OverlayResult OverlayRenderer::RenderOverlay(
     log_.setGdipStage(kStageSize);
     const int w = decoded_.width();
     const int h = decoded_.height();
-    const float sx = style.fScaleOn ? style.nScaleX / 100.0F : 1.0F;
-    const float sy = style.fScaleOn ? style.nScaleY / 100.0F : 1.0F;
+    const float sx = scaleX(style);
+    const float sy = scaleY(style);
     const float W = sx * static_cast<float>(w);
     const float H = sy * static_cast<float>(h);
 
     log_.setGdipStage(kStageSurface);
-    if (!(W >= 0.5F && H >= 0.5F)) { // also refuses NaN
-        log_.GdipCheck(gdip::InvalidParameter, "the scaled picture has no pixels");
+    const QSize device = deviceSize(W, H, ratio);
+    if (device.isEmpty())
         return result;
-    }
-    if (!(static_cast<double>(W) * H <= static_cast<double>(kMaxPixels))) {
-        log_.GdipCheck(gdip::OutOfMemory, "the scaled picture exceeds 64 megapixels");
-        return result;
-    }
-    const QSize canvasSize(std::max(1, nearestWhole(W)), std::max(1, nearestWhole(H)));
 
     log_.setGdipStage(kStagePicture);
-    const QImage& picture = scaledPicture(canvasSize, BuildColorMatrix(adjust));
+    // The picture is scaled once, from its source straight to the device size.
+    const QImage& picture = scaledPicture(device, BuildColorMatrix(adjust));
     // The surface starts transparent and the picture is drawn onto it unblended, so the canvas
     // starts as a copy of the recoloured picture; the cached picture itself stays untouched.
     QImage canvas = picture.copy();
     QPainter g;
+    if (!beginCanvas(g, canvas))
+        return result;
+
+    if (prepareText(style, ratio, result.fontReplaced)) {
+        const QSizeF box = glyphs_.box();
+        drawText(g, style, QPointF((W - box.width()) / 2 + sx * style.nTextX, (H - box.height()) / 2 - sy * style.nTextY), ratio);
+    }
+    drawMark(g, W, H, mark, ratio);
+    g.end();
+    return finished(std::move(canvas), ratio, style, result);
+}
+
+OverlayResult OverlayRenderer::drawTextAlone(OverlayStyle& style, const StaleMark& mark, qreal ratio)
+{
+    if (!textAloneLogged_) {
+        qCInfo(lcRender) << "no skin picture: drawing the text alone";
+        textAloneLogged_ = true;
+    }
+    OverlayResult result;
+    const bool withText = prepareText(style, ratio, result.fontReplaced);
+
+    // The text's own extent takes the place of the picture: it is scaled as a picture would be
+    // and the text is centred in it. The text offsets place the text on a picture; without one
+    // they would only push it out of its canvas, so they are left out.
+    log_.setGdipStage(kStageSize);
+    const QRectF extent = withText ? textExtent(style) : QRectF();
+    const QRect whole = extent.isNull() ? QRect(0, 0, 1, 1) : extent.toAlignedRect();
+    const float w = static_cast<float>(std::max(1, whole.width()));
+    const float h = static_cast<float>(std::max(1, whole.height()));
+    const float W = scaleX(style) * w;
+    const float H = scaleY(style) * h;
+
+    log_.setGdipStage(kStageSurface);
+    const QSize device = deviceSize(W, H, ratio);
+    if (device.isEmpty())
+        return result;
+    QImage canvas(device, QImage::Format_ARGB32_Premultiplied);
+    if (!canvas.isNull())
+        canvas.fill(Qt::transparent);
+    QPainter g;
+    if (!beginCanvas(g, canvas))
+        return result;
+
+    if (withText)
+        drawText(g, style, QPointF((W - w) / 2 - whole.left(), (H - h) / 2 - whole.top()), ratio);
+    drawMark(g, W, H, mark, ratio);
+    g.end();
+    return finished(std::move(canvas), ratio, style, result);
+}
+
+QSize OverlayRenderer::deviceSize(float W, float H, qreal ratio)
+{
+    if (!(W >= 0.5F && H >= 0.5F)) { // also refuses NaN
+        log_.GdipCheck(gdip::InvalidParameter, "the scaled picture has no pixels");
+        return {};
+    }
+    if (!(static_cast<double>(W) * H * ratio * ratio <= static_cast<double>(kMaxPixels))) {
+        log_.GdipCheck(gdip::OutOfMemory, "the scaled picture exceeds 64 megapixels");
+        return {};
+    }
+    // The window's size is the scaled size to the nearest whole pixel, whatever the screen;
+    // the device size is that times the ratio to the nearest whole pixel, so dividing it by
+    // the ratio and rounding gives the window's size back.
+    const int lw = std::max(1, nearestWhole(W));
+    const int lh = std::max(1, nearestWhole(H));
+    return {std::max(1, static_cast<int>(std::lround(lw * ratio))), std::max(1, static_cast<int>(std::lround(lh * ratio)))};
+}
+
+bool OverlayRenderer::beginCanvas(QPainter& g, QImage& canvas)
+{
     if (canvas.isNull() || !g.begin(&canvas)) {
         log_.GdipCheck(gdip::OutOfMemory, "no memory for the drawing surface");
-        return result;
+        return false;
     }
     g.setRenderHint(QPainter::Antialiasing, true);
+    return true;
+}
 
-    drawText(g, style, W, H, sx, sy, result.fontReplaced);
-    if (mark.fShow)
-        DrawStaleMark(g, W, H, mark);
-    g.end();
+void OverlayRenderer::drawMark(QPainter& g, float W, float H, const StaleMark& mark, qreal ratio)
+{
+    if (!mark.fShow)
+        return;
+    // The marker is laid out in logical pixels and painted through the scale, at device resolution.
+    g.save();
+    g.scale(ratio, ratio);
+    DrawStaleMark(g, W, H, mark);
+    g.restore();
+}
 
+OverlayResult OverlayRenderer::finished(QImage&& canvas, qreal ratio, const OverlayStyle& style, OverlayResult result)
+{
+    // Painted in device pixels; from here on a painter draws the canvas at its logical size.
+    canvas.setDevicePixelRatio(ratio);
     result.drawn = true;
     result.canvas = std::move(canvas);
     result.constantAlpha = 255 - style.nTrans;
@@ -158,6 +268,7 @@ bool OverlayRenderer::readPicture(const QString& file)
         log_.GdipLogError(gdip::AccessDenied, "the picture file cannot be read");
         return false;
     }
+    pictureEverRead_ = true;
     if (bytes != picBytes_) {
         picBytes_ = std::move(bytes);
         ++picGeneration_;
@@ -244,14 +355,14 @@ QString OverlayRenderer::lookupFamily(const QString& name)
     return family;
 }
 
-void OverlayRenderer::drawText(QPainter& g, OverlayStyle& style, float W, float H, float sx, float sy, bool& fontReplaced)
+bool OverlayRenderer::prepareText(OverlayStyle& style, qreal ratio, bool& fontReplaced)
 {
     log_.setGdipStage(kStageFamily);
     QString family = lookupFamily(style.sFontName);
     while (family.isEmpty()) {
         log_.GdipCheck(gdip::FontFamilyNotFound, "font family not installed");
         if (fontReplaced)
-            return; // not even "Arial": the picture goes without text
+            return false; // not even "Arial": the picture goes without text
         style.sFontName = kArial;
         fontReplaced = true;
         family = lookupFamily(style.sFontName);
@@ -260,52 +371,70 @@ void OverlayRenderer::drawText(QPainter& g, OverlayStyle& style, float W, float 
     log_.setGdipStage(kStageFont);
     if (!(style.nFontSize > 0 && style.nFontSize <= kMaxFontPixels)) {
         log_.GdipCheck(gdip::InvalidParameter, "font size out of range");
-        return;
+        return false;
     }
     // Stage 16 is where anti-aliased text is chosen; the painter already draws everything
     // anti-aliased, so there is nothing here that can fail.
     log_.setGdipStage(kStageHint);
 
     log_.setGdipStage(kStageMeasure);
-    glyphs_.prepare(style.sText, GlyphFont {family, style.nFontSize, style.fBold, style.fItalic, style.fUnderline});
-    const QSizeF box = glyphs_.box();
+    glyphs_.prepare(style.sText, GlyphFont {family, style.nFontSize, style.fBold, style.fItalic, style.fUnderline}, ratio);
+    return true;
+}
 
+QRectF OverlayRenderer::textExtent(const OverlayStyle& style)
+{
+    // The typographic box, the ink (an italic or a wide glyph may reach past the box), half the
+    // pen around the ink, and all of that again at the shadow's offset.
+    QRectF extent(QPointF(0, 0), glyphs_.box());
+    QRectF ink = glyphs_.ink();
+    const float pen = outlinePenWidth(style);
+    if (!ink.isNull() && style.fOutline && pen > 0 && std::isfinite(pen))
+        ink.adjust(-pen / 2, -pen / 2, pen / 2, pen / 2);
+    extent |= ink;
+    if (style.fShadow && sensibleCoordinate(style.nShadowX) && sensibleCoordinate(style.nShadowY))
+        extent |= extent.translated(style.nShadowX, -style.nShadowY);
+    return extent;
+}
+
+void OverlayRenderer::drawText(QPainter& g, const OverlayStyle& style, QPointF layout, qreal ratio)
+{
     log_.setGdipStage(kStageLayout);
     // Offsets of the text follow the scale; the font size and the shadow offsets do not.
-    QPointF layout((W - box.width()) / 2 + sx * style.nTextX, (H - box.height()) / 2 - sy * style.nTextY);
     if (!sensibleCoordinate(layout.x()) || !sensibleCoordinate(layout.y()) || !sensibleCoordinate(style.nShadowX)
         || !sensibleCoordinate(style.nShadowY)) {
         qCWarning(lcRender) << "text position out of range, text not drawn:" << layout << style.nShadowX << style.nShadowY;
         return;
     }
 
-    const float w = style.nOutlineWidth;
-    const float penWidth = style.fFillOver ? w * (1.1414F - 0.0356F * w) + 0.8832F : (w + 3) / 3;
+    const float penWidth = outlinePenWidth(style);
     const QRgb opaque = 0xFF000000u;
     const QRgb shadowMask = static_cast<QRgb>(style.nShadowAlpha) << 24;
     const QRgb shadow = static_cast<QRgb>(style.nShadowColor) | shadowMask;
-    DrawTextPass(g, layout, TextPass {shadow, shadow, +1, style.fShadow, style.fShadow, penWidth}, style);
+    DrawTextPass(g, layout, TextPass {shadow, shadow, +1, style.fShadow, style.fShadow, penWidth}, style, ratio);
     DrawTextPass(g, layout,
         TextPass {static_cast<QRgb>(style.nTextColor) | opaque, static_cast<QRgb>(style.nOutlineColor) | opaque, -1,
             style.fTextFill, true, penWidth},
-        style);
+        style, ratio);
 }
 
-void OverlayRenderer::DrawTextPass(QPainter& g, QPointF& layout, const TextPass& pass, const OverlayStyle& style)
+void OverlayRenderer::DrawTextPass(QPainter& g, QPointF& layout, const TextPass& pass, const OverlayStyle& style, qreal ratio)
 {
     // The layout point moves whether or not the pass draws, so the text pass always ends
     // where the text belongs.
     layout += QPointF(style.nShadowX * pass.direction, -style.nShadowY * pass.direction);
     if (!pass.enabled || glyphs_.path().isEmpty())
         return;
+    // The outlines are in device pixels, so is the point they are filled at.
+    const QPointF at = layout * ratio;
     if (pass.fill && !style.fFillOver)
-        fillAt(g, glyphs_.path(), layout, pass.brushColor);
+        fillAt(g, glyphs_.path(), at, pass.brushColor);
     // The pen is the area its stroke covers, filled. A pen width the formula drives to zero or
     // below (very wide nominal outlines) draws nothing.
     if (style.fOutline && pass.penWidth > 0 && std::isfinite(pass.penWidth))
-        fillAt(g, glyphs_.stroke(pass.penWidth), layout, pass.penColor);
+        fillAt(g, glyphs_.stroke(pass.penWidth), at, pass.penColor);
     if (pass.fill && style.fFillOver)
-        fillAt(g, glyphs_.path(), layout, pass.brushColor);
+        fillAt(g, glyphs_.path(), at, pass.brushColor);
 }
 
 } // namespace tb

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
 #include <QRgb>
 #include <QString>
 
@@ -23,7 +24,9 @@ namespace tb {
 struct OverlayResult {
     bool drawn = false; // a canvas was made; otherwise the window keeps its content
     bool fontReplaced = false; // sFontName named no installed family and became "Arial"
-    QImage canvas; // W x H, Format_ARGB32_Premultiplied; null when not drawn
+    // W x H logical pixels made of W x H times the device pixel ratio device pixels, with that
+    // ratio set; Format_ARGB32_Premultiplied; null when not drawn
+    QImage canvas;
     int constantAlpha = 255; // the window's own opacity: 255 - nTrans
 };
 
@@ -40,6 +43,13 @@ struct TextPass {
 // Draws the temperature text over the skin picture: the picture scaled to the window size and
 // recoloured, the text as filled and outlined glyph paths with an optional shadow, and the
 // stale-reading marker. Failed steps go through the GdipLog with the stage they happened in.
+// Without any picture (none was ever read) the text is drawn alone on a transparent canvas
+// just big enough for it.
+//
+// Everything is measured in logical pixels (the command language's positions, offsets, pen
+// widths, font and marker sizes) and drawn at the device pixel ratio of the screen: the
+// picture scaled once from its source to the device size, the text and the marker painted
+// at device resolution.
 //
 // Only the picture file's bytes (PicBytes) are meant to survive between drawings; the decoded
 // picture, the scaled and recoloured picture and the text outline are kept as well, each for
@@ -52,10 +62,12 @@ public:
     {
     }
 
-    // Draws one overlay. A non-empty `sFile` replaces PicBytes with the file's content first;
-    // an empty one reuses PicBytes. `style.sText` and `style.nTrans` are set by the caller;
-    // `style.sFontName` becomes "Arial" when it names no installed family.
-    OverlayResult RenderOverlay(const QString& sFile, OverlayStyle& style, const PicAdjust& adjust, const StaleMark& mark);
+    // Draws one overlay at `devicePixelRatio` device pixels a logical pixel. A non-empty
+    // `sFile` replaces PicBytes with the file's content first; an empty one reuses PicBytes, or
+    // draws the text alone when no picture file was ever read. `style.sText` and `style.nTrans`
+    // are set by the caller; `style.sFontName` becomes "Arial" when it names no installed family.
+    OverlayResult RenderOverlay(
+        const QString& sFile, OverlayStyle& style, const PicAdjust& adjust, const StaleMark& mark, qreal devicePixelRatio = 1.0);
 
     // The raw content of the current picture file.
     const QByteArray& PicBytes() const { return picBytes_; }
@@ -64,17 +76,28 @@ public:
     static constexpr std::int64_t kMaxPixels = std::int64_t {64} * 1024 * 1024;
     // Font sizes outside 0 < size <= this are refused.
     static constexpr float kMaxFontPixels = 2000;
+    // Device pixel ratios outside 0 < ratio <= this are taken as 1.
+    static constexpr qreal kMaxDevicePixelRatio = 16;
 
 private:
     bool readPicture(const QString& file);
     std::int32_t decodePicture();
+    OverlayResult drawTextAlone(OverlayStyle& style, const StaleMark& mark, qreal ratio);
+    QSize deviceSize(float W, float H, qreal ratio);
+    bool beginCanvas(QPainter& g, QImage& canvas);
+    static void drawMark(QPainter& g, float W, float H, const StaleMark& mark, qreal ratio);
+    static OverlayResult finished(QImage&& canvas, qreal ratio, const OverlayStyle& style, OverlayResult result);
     const QImage& scaledPicture(QSize size, const ColorMatrix& matrix);
     QString lookupFamily(const QString& name);
-    void drawText(QPainter& g, OverlayStyle& style, float W, float H, float sx, float sy, bool& fontReplaced);
-    void DrawTextPass(QPainter& g, QPointF& layout, const TextPass& pass, const OverlayStyle& style);
+    bool prepareText(OverlayStyle& style, qreal ratio, bool& fontReplaced);
+    QRectF textExtent(const OverlayStyle& style);
+    void drawText(QPainter& g, const OverlayStyle& style, QPointF layout, qreal ratio);
+    void DrawTextPass(QPainter& g, QPointF& layout, const TextPass& pass, const OverlayStyle& style, qreal ratio);
 
     GdipLog& log_;
     QByteArray picBytes_;
+    bool pictureEverRead_ = false; // a picture file was read (even an empty one)
+    bool textAloneLogged_ = false;
     std::uint64_t picGeneration_ = 0; // counts changes of PicBytes' content
 
     // The decoded picture of PicBytes (or why it failed), for generation decodedFor_.

@@ -8,33 +8,88 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace tb {
 
 namespace {
 
-// The path as polygons, one per subpath in its own direction, so winding fill gives the same
-// area. The flattening tolerance is a fraction of a pixel, and the text is never scaled after.
-QPainterPath flattened(const QPainterPath& path)
+// Subpaths whose boxes come this close (device pixels) go into one piece, so that no pixel is
+// touched by two pieces.
+constexpr qreal kPieceGap = 1.0;
+// Grouping is quadratic in the number of subpaths; a text with more stays in one piece.
+constexpr int kMaxGroupedSubpaths = 256;
+
+int root(std::vector<int>& parent, int i)
 {
-    QPainterPath out;
-    out.setFillRule(Qt::WindingFill);
-    for (const QPolygonF& polygon : path.toSubpathPolygons())
-        out.addPolygon(polygon);
-    return out;
+    while (parent[i] != i)
+        i = parent[i] = parent[parent[i]];
+    return i;
 }
 
 } // namespace
 
-void TextGlyphs::prepare(const QString& text, const GlyphFont& font)
+// The path as polygons, one per subpath in its own direction, so winding fill gives the same
+// area. The curves are flattened to within a fraction of a pixel of the size they are drawn at,
+// and the text is never scaled after.
+//
+// The subpaths are then gathered into pieces: those whose boxes overlap or nearly touch share
+// a piece, so the winding number anywhere is that of one piece alone and no pixel has ink from
+// two pieces. Filling the pieces one after another covers exactly what filling the whole path
+// covers, and it is much cheaper: Qt's antialiasing rasteriser starts with a small cell pool
+// and renders a path again with a bigger pool whenever it overflows, which a whole stroked
+// line of text does several times over, while one glyph fits. (A reading redrawn at 200 % with
+// outline and shadow went from 0.82 to 0.51 ms.)
+GlyphPieces GlyphPieces::of(const QPainterPath& path)
 {
-    if (valid_ && text == text_ && font == font_)
-        return;
+    GlyphPieces out;
+    const QList<QPolygonF> polygons = path.toSubpathPolygons();
+    const int n = static_cast<int>(polygons.size());
+    std::vector<int> parent(polygons.size());
+    std::vector<QRectF> boxes;
+    for (int i = 0; i < n; ++i) {
+        parent[i] = n <= kMaxGroupedSubpaths ? i : 0;
+        boxes.push_back(polygons[i].boundingRect());
+        out.bounds |= boxes.back();
+        boxes.back().adjust(-kPieceGap, -kPieceGap, kPieceGap, kPieceGap);
+    }
+    for (int i = 0; i < n && n <= kMaxGroupedSubpaths; ++i)
+        for (int j = i + 1; j < n; ++j)
+            if (boxes[i].intersects(boxes[j]))
+                parent[root(parent, i)] = root(parent, j);
+
+    std::vector<int> pieceOf(parent.size(), -1);
+    for (int i = 0; i < n; ++i) {
+        int& piece = pieceOf[root(parent, i)];
+        if (piece < 0) {
+            piece = static_cast<int>(out.pieces.size());
+            out.pieces.emplace_back().setFillRule(Qt::WindingFill);
+        }
+        out.pieces[piece].addPolygon(polygons[i]);
+    }
+    return out;
+}
+
+void TextGlyphs::prepare(const QString& text, const GlyphFont& font, qreal deviceScale)
+{
+    if (!valid_ || text != text_ || !(font == font_))
+        shape(text, font);
+    if (deviceScale != scale_) {
+        scale_ = deviceScale;
+        deviceCurves_ = QTransform::fromScale(scale_, scale_).map(curves_);
+        deviceCurves_.setFillRule(Qt::WindingFill);
+        path_ = GlyphPieces::of(deviceCurves_);
+        strokeWidth_ = -1;
+        stroke_ = GlyphPieces();
+    }
+}
+
+void TextGlyphs::shape(const QString& text, const GlyphFont& font)
+{
     valid_ = true;
     text_ = text;
     font_ = font;
-    strokeWidth_ = -1;
-    stroke_ = QPainterPath();
+    scale_ = 0; // the device outlines are made again
 
     // QFont takes whole pixel sizes only. Outlines come from the unhinted design shapes, so
     // the text is laid out at the nearest whole size and then scaled to the exact one.
@@ -54,19 +109,21 @@ void TextGlyphs::prepare(const QString& text, const GlyphFont& font)
     outline.addText(0, metrics.ascent(), f, text);
     curves_ = QTransform::fromScale(ratio, ratio).map(outline);
     curves_.setFillRule(Qt::WindingFill);
-    path_ = flattened(curves_);
     box_ = QSizeF(metrics.horizontalAdvance(text) * ratio, metrics.lineSpacing() * ratio);
+    ink_ = curves_.isEmpty() ? QRectF() : curves_.boundingRect();
 }
 
-const QPainterPath& TextGlyphs::stroke(float penWidth)
+const GlyphPieces& TextGlyphs::stroke(float penWidth)
 {
     if (penWidth != strokeWidth_) {
         strokeWidth_ = penWidth;
+        // Stroked at device size: the stroker approximates the offset curves to within a
+        // fraction of a unit of the path it is given.
         QPainterPathStroker stroker;
-        stroker.setWidth(penWidth);
+        stroker.setWidth(penWidth * scale_);
         stroker.setJoinStyle(Qt::RoundJoin);
         stroker.setCapStyle(Qt::FlatCap);
-        stroke_ = flattened(stroker.createStroke(curves_));
+        stroke_ = GlyphPieces::of(stroker.createStroke(deviceCurves_));
     }
     return stroke_;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QPainterPath>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
+
+#include <vector>
 
 namespace tb {
 
@@ -17,36 +20,60 @@ struct GlyphFont {
     friend bool operator==(const GlyphFont&, const GlyphFont&) = default;
 };
 
+// A filled outline cut into pieces that share no pixel: filling the pieces one after another
+// covers exactly what filling the whole outline with the winding rule covers, in less time.
+struct GlyphPieces {
+    std::vector<QPainterPath> pieces; // flattened, winding fill, device pixels
+    QRectF bounds; // of all pieces together
+
+    // The outline of `path`, flattened and cut into pieces.
+    static GlyphPieces of(const QPainterPath& path);
+    bool isEmpty() const { return pieces.empty(); }
+};
+
 // The glyph outlines of one text, measured the way a typographic string format measures it:
 // the box is the advance width of the text by the line spacing of the font, and the outline
 // sits in that box with its top-left corner at (0, 0) and the baseline at the font's ascent.
 // Centring this box (rather than the ink) keeps the position the skins' text offsets were
 // tuned against, and it does not jump when a digit with a different ink height appears.
 //
+// Sizes and positions are in logical pixels. The outlines themselves are handed out in device
+// pixels (logical times the device scale), flattened at that resolution, so text on a
+// high-density screen is as smooth as the screen allows rather than a magnified low-density one.
+//
 // The outline of the last text and font, and its stroke for the last pen width, are kept
-// already flattened to polygons, so redrawing the same text costs neither shaping nor curve
-// flattening (which is most of the cost of filling a stroked outline).
+// flattened to polygons and cut into pieces, so redrawing the same text costs neither shaping
+// nor curve flattening (which is most of the cost of filling a stroked outline).
 class TextGlyphs {
 public:
-    // Makes the outline for `text` in `font`, unless it is the one already made.
-    void prepare(const QString& text, const GlyphFont& font);
+    // Makes the outline for `text` in `font` at `deviceScale` device pixels a logical pixel,
+    // unless it is the one already made.
+    void prepare(const QString& text, const GlyphFont& font, qreal deviceScale = 1);
 
-    // Winding-filled outline of the prepared text; empty for an empty text.
-    const QPainterPath& path() const { return path_; }
-    // Advance width by line spacing, in pixels.
+    // Winding-filled outline of the prepared text in device pixels; empty for an empty text.
+    const GlyphPieces& path() const { return path_; }
+    // Advance width by line spacing, in logical pixels.
     QSizeF box() const { return box_; }
-    // The area a pen of `penWidth` pixels with round joins covers along the outline.
-    const QPainterPath& stroke(float penWidth);
+    // Where the glyphs have ink, in logical pixels relative to the box; null for no ink.
+    QRectF ink() const { return ink_; }
+    // The area a pen of `penWidth` logical pixels with round joins covers along the outline,
+    // in device pixels.
+    const GlyphPieces& stroke(float penWidth);
 
 private:
+    void shape(const QString& text, const GlyphFont& font);
+
     bool valid_ = false;
     QString text_;
     GlyphFont font_;
-    QPainterPath curves_; // the outline as shaped, for the stroker
-    QPainterPath path_; // the same, flattened
+    QPainterPath curves_; // the outline as shaped, logical pixels
     QSizeF box_;
+    QRectF ink_;
+    qreal scale_ = 0; // device pixels a logical pixel of the outlines below
+    QPainterPath deviceCurves_; // curves_ at device size, for the stroker
+    GlyphPieces path_; // the same, flattened and in pieces
     float strokeWidth_ = -1;
-    QPainterPath stroke_;
+    GlyphPieces stroke_;
 };
 
 } // namespace tb

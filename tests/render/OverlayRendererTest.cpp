@@ -320,8 +320,8 @@ TEST_F(Drawing, RedrawWithoutAPathReusesTheBytesOfADeletedFile)
 
 TEST_F(Drawing, BadPicturesAreLoggedOnceAndNotDrawn)
 {
-    EXPECT_FALSE(redraw().drawn) << "no picture read yet";
-    EXPECT_EQ(errors.lines.size(), 1u);
+    EXPECT_TRUE(redraw().drawn) << "no picture read yet: the text is drawn alone";
+    EXPECT_TRUE(errors.lines.empty());
 
     const QByteArray good = [&] {
         QImage noise(200, 100, QImage::Format_ARGB32);
