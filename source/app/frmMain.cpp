@@ -155,6 +155,12 @@ void frmMain::FileFromIni()
 {
     const QString selected = IniReader_.ReadINIKey(QStringLiteral("General"), QStringLiteral("Selected"), paths_.IniFile, QString());
     txtMsg_->setText(QStringLiteral("A=") + selected);
+    if (selected.isEmpty()) {
+        // No skin: the temperature alone, white with a dark outline and a soft shadow, so a
+        // start without skins still shows something.
+        qCInfo(lcMain) << "no look selected in" << paths_.IniFile << "- the text is drawn alone";
+        txtMsg_->setText(QString::fromLatin1(kTextOnlyLook));
+    }
 }
 
 void frmMain::ChangeZapros()
@@ -179,6 +185,9 @@ void frmMain::ctlTemper_TemperReceive(double temperature, DateTime time)
 
 void frmMain::DrawTemper(bool fChangePic)
 {
+    // A look without a picture has no file to check and no picture change to react to.
+    if (sPicName_.isEmpty())
+        fChangePic = false;
     QString path = sPicFile_;
     if (fChangePic) {
         if (!QFileInfo::exists(localPath(path))) {

@@ -39,6 +39,8 @@ struct MainWindowEnv {
 
 // Marker sizes offered by the size menu, by index.
 inline constexpr std::array<float, 6> kStaleMarkSizes = {14, 19, 23, 30, 35, 42};
+// The look used when the skin list selects none: white bold text, dark outline, soft shadow.
+inline constexpr const char* kTextOnlyLook = "A=|Arial|1|40|16777215|0|0|0|2|-2|128|0|2|1|1|1|0|0|100|100|0|0";
 // A reading older than this many seconds is stale.
 inline constexpr int kStaleAfterSeconds = 1020;
 

@@ -21,7 +21,12 @@ TEST_F(Startup, FirstRunWithEmptySettings)
     EXPECT_EQ(toAnsi(temper->ProgId()), QByteArray("\x03"));
     EXPECT_FALSE(temper->DifTimeEvent());
     EXPECT_TRUE(temper->isStarted());
-    EXPECT_EQ(main->style().nTextColor, 65535);
+    // No skins: the text is drawn alone in the fallback look, with no picture file to check.
+    EXPECT_EQ(main->style().sFontName, QStringLiteral("Arial"));
+    EXPECT_EQ(main->style().nTextColor, 0xFFFFFF);
+    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_FALSE(drawing.files.isEmpty());
+    EXPECT_TRUE(drawing.files.last().isEmpty());
     EXPECT_EQ(tray.tip, QStringLiteral("+0,0 °C\r\n24.10.2012 в 18:33")) << "the stored (default) reading";
 }
 
