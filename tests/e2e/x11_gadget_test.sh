@@ -14,7 +14,11 @@ tmp=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$tmp"; }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$tmp/indicator.log" ] && sed 's/^/  indicator: /' "$tmp/indicator.log"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  for f in openbox indicator; do [ -f "$tmp/$f.log" ] && sed "s/^/  $f: /" "$tmp/$f.log"; done
+  exit 1
+}
 waitfor() { # seconds, command...
   local limit=$(($1 * 10)); shift
   for _ in $(seq "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
@@ -29,7 +33,7 @@ export DISPLAY=":$(head -n1 "$tmp/display")"
 waitfor 10 xwininfo -root || fail "Xvfb does not answer"
 openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
 pids+=("$!")
-waitfor 10 sh -c "xprop -root _NET_NUMBER_OF_DESKTOPS | grep -q '= [2-9]'" || fail "openbox did not start with several workspaces"
+waitfor 20 sh -c "xprop -root _NET_NUMBER_OF_DESKTOPS | grep -q '= [2-9]'" || fail "openbox did not start with several workspaces"
 
 run_indicator() { # extra settings lines
   rm -rf "$tmp/config"

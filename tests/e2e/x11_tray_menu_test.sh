@@ -39,7 +39,7 @@ export DISPLAY=":$(head -n1 "$tmp/display")"
 waitfor 10 xwininfo -root || fail "Xvfb does not answer"
 openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
 pids+=("$!")
-waitfor 10 sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
+waitfor 20 sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
 
 # A stored reading of -12.5: the tray shows 13 in the below-zero digit colour (blue).
 mkdir -p "$tmp/config/ThermoBadge"
