@@ -6,50 +6,17 @@
 #   x11_gadget_test.sh PROGRAM_FOLDER
 set -uo pipefail
 program="${1:?usage: x11_gadget_test.sh PROGRAM_FOLDER}"
-for tool in Xvfb openbox xdotool xwininfo xprop; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
+needs="Xvfb openbox xdotool xwininfo xprop"
+. "$(dirname "$0")/x11_common.sh"
 
-tmp=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$tmp"; }
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  for f in openbox indicator; do [ -f "$tmp/$f.log" ] && sed "s/^/  $f: /" "$tmp/$f.log"; done
-  exit 1
-}
-waitfor() { # seconds, command...
-  local limit=$(($1 * 10)); shift
-  for _ in $(seq "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
-
-Xvfb -displayfd 3 -screen 0 640x400x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-pids+=("$!")
-has_display() { [ -s "$tmp/display" ]; }
-waitfor 10 has_display || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$tmp/display")"
-waitfor 10 xwininfo -root || fail "Xvfb does not answer"
-openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
-pids+=("$!")
+start_x 640x400
+start_openbox
 waitfor 20 sh -c "xprop -root _NET_NUMBER_OF_DESKTOPS | grep -q '= [2-9]'" || fail "openbox did not start with several workspaces"
 
 run_indicator() { # extra settings lines
-  rm -rf "$tmp/config"
-  mkdir -p "$tmp/config/ThermoBadge"
-  printf 'A\n1\n127.0.0.1\nB\n1\n127.0.0.1\n' >"$tmp/config/ThermoBadge/providers.txt"
-  printf '[Options]\nProv=0\n%s' "$1" >"$tmp/config/ThermoBadge/ThermoBadge.ini"
-  XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=xcb THERMOBADGE_LOOPBACK_ONLY=1 "$program/ThermoBadge" >"$tmp/indicator.log" 2>&1 &
-  indicator=$!
-  pids+=("$indicator")
-  window() { xwininfo -root -tree | awk '/"ThermoBadge": \("ThermoBadge"/ {print $1; exit}'; }
-  has_window() { [ -n "$(window)" ]; }
-  waitfor 10 has_window || fail "the indicator window did not appear"
-  id=$(window)
-  waitfor 5 sh -c "xwininfo -id $id | grep -q IsViewable" || fail "the window is not shown"
+  write_settings "$1"
+  start_indicator
 }
-viewable() { xwininfo -id "$id" | grep -q 'Map State: IsViewable'; }
 stop_indicator() { kill -TERM "$indicator"; wait "$indicator" 2>/dev/null; xdotool set_desktop 0; sleep 0.3; }
 
 run_indicator ""

@@ -9,55 +9,19 @@
 set -uo pipefail
 program="${1:?usage: x11_tray_menu_test.sh PROGRAM_FOLDER [SCREENSHOT_FOLDER]}"
 shots="${2:-}"
-for tool in Xvfb openbox trayer xdotool xwininfo xprop import convert; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-
-tmp=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$tmp"; }
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  import -window root "$tmp/failure.png" 2>/dev/null && [ -n "$shots" ] && cp "$tmp/failure.png" "$shots/failure.png"
-  [ -f "$tmp/indicator.log" ] && sed 's/^/  indicator: /' "$tmp/indicator.log"
-  exit 1
-}
-waitfor() { # seconds, command...
-  local limit=$(($1 * 10)); shift
-  for _ in $(seq "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
+needs="Xvfb openbox trayer xdotool xwininfo xprop import convert"
+. "$(dirname "$0")/x11_common.sh"
 shot() { import -window root "$tmp/$1.png" && { [ -z "$shots" ] || cp "$tmp/$1.png" "$shots/$1.png"; }; }
 [ -z "$shots" ] || mkdir -p "$shots"
 
-Xvfb -displayfd 3 -screen 0 640x400x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-pids+=("$!")
-has_display() { [ -s "$tmp/display" ]; }
-waitfor 10 has_display || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$tmp/display")"
-waitfor 10 xwininfo -root || fail "Xvfb does not answer"
-openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
-pids+=("$!")
-waitfor 20 sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
+start_x 640x400
+start_openbox
 
 # A stored reading of -12.5: the tray shows 13 in the below-zero digit colour (blue).
-mkdir -p "$tmp/config/ThermoBadge"
-printf 'A\n1\n127.0.0.1\nB\n1\n127.0.0.1\n' >"$tmp/config/ThermoBadge/providers.txt"
-printf '[Options]\nProv=0\nPosMain=60|40\n' >"$tmp/config/ThermoBadge/ThermoBadge.ini"
+write_settings "PosMain=60|40
+"
 printf '[HKEY_CURRENT_USER\\Software\\CtlTemper]\nTemper=sz:-12,5\nTime=sz:07.03.2024 14:05:00\n' >"$tmp/config/ThermoBadge/registry.ini"
-LANG=ru_RU.UTF-8 XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=xcb THERMOBADGE_LOOPBACK_ONLY=1 \
-  "$program/ThermoBadge" >"$tmp/indicator.log" 2>&1 &
-indicator=$!
-pids+=("$indicator")
-
-window() { xwininfo -root -tree | awk '/"ThermoBadge": \("ThermoBadge"/ {print $1; exit}'; }
-has_window() { [ -n "$(window)" ]; }
-waitfor 10 has_window || fail "the indicator window did not appear"
-id=$(window)
-viewable() { xwininfo -id "$id" | grep -q 'Map State: IsViewable'; }
-waitfor 5 viewable || fail "the window is not shown"
-origin() { xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
+LANG=ru_RU.UTF-8 start_indicator
 echo "indicator up without a tray at $(origin)"
 
 # The tray starts after the indicator: the icon must come by itself.

@@ -6,43 +6,15 @@
 #   x11_window_test.sh PROGRAM_FOLDER
 set -uo pipefail
 program="${1:?usage: x11_window_test.sh PROGRAM_FOLDER}"
-for tool in Xvfb xcompmgr xsetroot xwininfo xprop import convert; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-
-tmp=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$tmp"; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$tmp/indicator.log" ] && sed 's/^/  indicator: /' "$tmp/indicator.log"; exit 1; }
-waitfor() { # seconds, command...
-  local limit=$(($1 * 10)); shift
-  for _ in $(seq "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
+needs="Xvfb xcompmgr xsetroot xwininfo xprop import convert"
+. "$(dirname "$0")/x11_common.sh"
 pixel() { convert "$1" -format "%[pixel:p{$2}]" info:; }
 
-# Xvfb picks a free display number and writes it to descriptor 3.
-Xvfb -displayfd 3 -screen 0 400x300x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-pids+=("$!")
-has_display() { [ -s "$tmp/display" ]; }
-waitfor 10 has_display || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$tmp/display")"
-waitfor 10 xwininfo -root || fail "Xvfb does not answer"
+start_x 400x300
 xsetroot -solid '#3366aa'
 
-mkdir -p "$tmp/config/ThermoBadge"
-printf 'A\n1\n127.0.0.1\nB\n1\n127.0.0.1\n' >"$tmp/config/ThermoBadge/providers.txt"
-printf '[Options]\nProv=0\n' >"$tmp/config/ThermoBadge/ThermoBadge.ini"
-XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=xcb THERMOBADGE_LOOPBACK_ONLY=1 "$program/ThermoBadge" >"$tmp/indicator.log" 2>&1 &
-indicator=$!
-pids+=("$indicator")
-
-window() { xwininfo -root -tree | awk '/"ThermoBadge": \("ThermoBadge"/ {print $1; exit}'; }
-has_window() { [ -n "$(window)" ]; }
-waitfor 10 has_window || fail "the indicator window did not appear"
-id=$(window)
-waitfor 5 sh -c "xwininfo -id $id | grep -q 'Map State: IsViewable'" || fail "the window is not shown"
+write_settings
+start_indicator
 xwininfo -id "$id" | grep -q 'Width: 256' || fail "the window is not the size of the 256x128 skin"
 xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q '_NET_WM_WINDOW_TYPE_UTILITY' || fail "the window is not a tool window (it would show in the task bar)"
 # Motif hints: decorations flag set (0x2) and no decorations (third field 0).

@@ -1,0 +1,61 @@
+# Shared by the end-to-end scripts: a private X server, a window manager, waiting, failing with
+# the logs, and the indicator's window. Source it after setting `needs` (the tools required).
+#   needs="Xvfb openbox xdotool"; . "$(dirname "$0")/x11_common.sh"
+for tool in $needs; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+tmp=$(mktemp -d)
+pids=()
+shots="${shots:-}"
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$tmp"; }
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  if [ -n "$shots" ] && import -window root "$tmp/failure.png" 2>/dev/null; then cp "$tmp/failure.png" "$shots/"; fi
+  for f in openbox indicator; do [ -f "$tmp/$f.log" ] && sed "s/^/  $f: /" "$tmp/$f.log"; done
+  exit 1
+}
+waitfor() { # seconds, command...
+  local limit=$(($1 * 10)); shift
+  for _ in $(seq "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+
+# A private X server of the given size (Xvfb picks a free display and writes it to fd 3).
+start_x() { # WIDTHxHEIGHT
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+  pids+=("$!")
+  has_display() { [ -s "$tmp/display" ]; }
+  waitfor 10 has_display || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$tmp/display")"
+  waitfor 10 xwininfo -root || fail "Xvfb does not answer"
+}
+
+start_openbox() {
+  openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
+  pids+=("$!")
+  waitfor 20 sh -c "xprop -root _NET_NUMBER_OF_DESKTOPS | grep -q '= [1-9]'" || fail "openbox did not start"
+}
+
+# Settings for a run: providers on loopback, Prov chosen, and the given extra [Options] lines.
+write_settings() { # extra lines
+  rm -rf "$tmp/config"
+  mkdir -p "$tmp/config/ThermoBadge"
+  printf 'A\n1\n127.0.0.1\nB\n1\n127.0.0.1\n' >"$tmp/config/ThermoBadge/providers.txt"
+  printf '[Options]\nProv=0\n%s' "${1:-}" >"$tmp/config/ThermoBadge/ThermoBadge.ini"
+}
+
+# Starts the indicator of PROGRAM_FOLDER ($program) and waits for its window ($id).
+start_indicator() {
+  XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=xcb THERMOBADGE_LOOPBACK_ONLY=1 "$program/ThermoBadge" >"$tmp/indicator.log" 2>&1 &
+  indicator=$!
+  pids+=("$indicator")
+  window() { xwininfo -root -tree | awk '/"ThermoBadge": \("ThermoBadge"/ {print $1; exit}'; }
+  has_window() { [ -n "$(window)" ]; }
+  waitfor 10 has_window || fail "the indicator window did not appear"
+  id=$(window)
+  waitfor 5 viewable || fail "the window is not shown"
+}
+viewable() { xwininfo -id "$id" | grep -q 'Map State: IsViewable'; }
+origin() { xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
