@@ -1,6 +1,7 @@
 // The tray icon after a reading: the digits drawn at every size of the icon and handed to Qt's
 // tray icon, the whole of what each reading costs on the tray's side. Offscreen there is no
 // tray host, so a host's later request for the pictures is not part of it.
+#include "BenchMain.h"
 #include "QtTrayIcon.h"
 
 #include <QApplication>
@@ -47,12 +48,4 @@ BENCHMARK(BM_TrayDigits16)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return tb::bench::runWithApp<QApplication>(argc, argv); }

@@ -1,17 +1,7 @@
 // One step of the scale panel's width bar through to the main window's redrawn canvas, with the
 // shipped 256 x 128 skin at 150 %: the bar's handler, the height bar following ("Ш+В" ticked,
 // so two redraws a step), and the overlay drawn and handed to the window each time.
-#include "AbsentParts.h"
-#include "FakeClock.h"
-#include "FakeUdpPort.h"
-#include "GdipLog.h"
-#include "MemoryRegistryStore.h"
-#include "MemorySettingsStore.h"
-#include "OverlayRenderer.h"
-#include "RecordingMessageBoxes.h"
-#include "RecordingProcessLauncher.h"
-#include "RendererDrawing.h"
-#include "frmMain.h"
+#include "MainWindowStack.h"
 #include "frmSlider.h"
 
 #include <QApplication>
@@ -24,37 +14,11 @@ using namespace tb;
 
 namespace {
 
-struct NoPlacement final : WindowPlacement {
-    QPoint LoadPos(const QString&, QPoint p) override { return p; }
-    void SavePos(const QString&, QPoint) override { }
-};
-
 void BM_SliderStepToCanvas(benchmark::State& state)
 {
-    FakeClock clock;
-    FakeUdpPort udp(&clock);
-    MemoryRegistryStore registry;
-    MemorySettingsStore settings;
-    settings.setValue(QStringLiteral("Prov"), QStringLiteral("0"));
-    settings.setValue(QStringLiteral("ScaleAutoOff"), QStringLiteral("0"));
-    settings.setValue(QStringLiteral("scX"), QStringLiteral("150"));
-    settings.setValue(QStringLiteral("scY"), QStringLiteral("150"));
-    RecordingMessageBoxes boxes;
-    RecordingProcessLauncher processes;
-    ctlTemper temper(TemperEnvironment {
-        clock, clock, udp, registry, boxes, processes, Regional::russian(), QStringLiteral(THERMOBADGE_ASSETS), 1, 4});
-    temper.InitProperties();
-    GdipLog log(clock);
-    OverlayRenderer renderer(log);
-    RendererDrawing drawing(renderer);
-    SnapshotView view;
-    NoTrayIcon tray;
-    NoPlacement placement;
-    NoCompanions companions;
-    NoPopupMenu menu;
-    frmMain main(MainWindowEnv {temper, settings, Regional::russian(), clock, clock, boxes, view, drawing, tray, placement,
-        companions, menu, QStringLiteral(THERMOBADGE_ASSETS), 1, 4, false});
-    main.Form_Load();
+    tb::bench::MainWindowStack stack;
+    frmMain& main = *stack.main;
+    SnapshotView& view = stack.view;
 
     QWidget indicator;
     indicator.setGeometry(300, 200, view.canvas.width(), view.canvas.height());
@@ -83,12 +47,4 @@ BENCHMARK(BM_SliderStepToCanvas)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return tb::bench::runWithApp<QApplication>(argc, argv); }
