@@ -1,10 +1,11 @@
 #include "frmAbout.h"
 
+#include "Twips.h"
+
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace tb {
 
@@ -13,29 +14,6 @@ namespace {
 const QColor kBackground(0x68, 0xA5, 0xE8);
 const QColor kFieldText(0x00, 0x00, 0xC0);
 const QColor kFieldFace(0xC0, 0xFF, 0xC0);
-
-// Twips to pixels for this screen (15 twips a pixel at 96 dots per inch).
-int px(int twips, const QWidget* w)
-{
-    const qreal dpi = w->screen() ? w->screen()->logicalDotsPerInch() : 96.0;
-    return qRound(twips * dpi / 1440.0);
-}
-
-void place(QWidget* control, int left, int top, int width, int height)
-{
-    const QWidget* window = control->window();
-    control->setGeometry(px(left, window), px(top, window), px(width, window), px(height, window));
-}
-
-// The box's small face: Liberation Sans has the metrics of the face the layout was drawn for.
-QFont boxFont(qreal pointSize, bool bold)
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
 
 void setTextColour(QWidget* w, const QColor& text)
 {
@@ -80,7 +58,7 @@ void band(QWidget* parent, int left, int top, int width, int height)
     shape->setObjectName(QStringLiteral("shp"));
     shape->setFrameStyle(QFrame::Box | QFrame::Plain);
     setColours(shape, kFieldText, kFieldFace);
-    place(shape, left, top, width, height);
+    placeTwips(shape, left, top, width, height);
 }
 
 } // namespace
@@ -95,7 +73,7 @@ frmAbout::frmAbout(int major, int minor)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Tool);
     setWindowTitle(QStringLiteral("О программе..."));
-    setFont(boxFont(8.25, false));
+    setFont(dialogFont(8.25, false));
     QPalette background = palette();
     background.setColor(QPalette::Window, kBackground);
     setPalette(background);
@@ -103,24 +81,24 @@ frmAbout::frmAbout(int major, int minor)
     setFixedSize(px(4050, this), px(2970, this));
 
     QFrame* outer = frame(this, "fram0");
-    place(outer, 30, -60, 3975, 2625);
-    QLabel* txtVer = field(outer, "txtVer", versionText(major, minor), boxFont(12, true));
+    placeTwips(outer, 30, -60, 3975, 2625);
+    QLabel* txtVer = field(outer, "txtVer", versionText(major, minor), dialogFont(12, true));
     // Written from the top, as in a text box: centred, the descenders would run under fram1.
     txtVer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextColour(txtVer, Qt::white);
-    place(txtVer, 75, 120, 3870, 375);
+    placeTwips(txtVer, 75, 120, 3870, 375);
 
     QFrame* inner = frame(outer, "fram1");
-    place(inner, 60, 420, 3870, 2145);
+    placeTwips(inner, 60, 420, 3870, 2145);
     // The bands first, so that the labels and fields lie on them.
     band(inner, 600, 285, 3150, 525);
     band(inner, 600, 1005, 3150, 840);
     auto* mail = new QLabel(QStringLiteral("Mail"), inner);
     mail->setObjectName(QStringLiteral("lbl0"));
-    place(mail, 90, 435, 375, 225);
+    placeTwips(mail, 90, 435, 375, 225);
     auto* www = new QLabel(QStringLiteral("www"), inner);
     www->setObjectName(QStringLiteral("lbl1"));
-    place(www, 75, 1290, 420, 225);
+    placeTwips(www, 75, 1290, 420, 225);
     struct Address {
         const char* name;
         QString text;
@@ -134,18 +112,18 @@ frmAbout::frmAbout(int major, int minor)
     for (const Address& a : addresses) {
         QLabel* txt = field(inner, a.name, a.text, font());
         setColours(txt, kFieldText, kFieldFace);
-        place(txt, a.left, a.top, a.width, a.height);
+        placeTwips(txt, a.left, a.top, a.width, a.height);
     }
 
     // The author line belongs to the box and lies over the frames.
-    QLabel* author = field(this, "txt2", QStringLiteral("ThermoBadge project, 2026"), boxFont(8.25, true));
+    QLabel* author = field(this, "txt2", QStringLiteral("ThermoBadge project, 2026"), dialogFont(8.25, true));
     setTextColour(author, Qt::white);
-    place(author, 180, 2250, 3690, 225);
+    placeTwips(author, 180, 2250, 3690, 225);
     author->raise();
 
     auto* cmdOk = new QPushButton(QStringLiteral("Ok!"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setFont(boxFont(8.25, true));
+    cmdOk->setFont(dialogFont(8.25, true));
     // The face colour goes through the palette, so the desktop's style shades it as it shades
     // every button (Fusion softens it a little) instead of a flat patch.
     QPalette face = cmdOk->palette();
@@ -153,7 +131,7 @@ frmAbout::frmAbout(int major, int minor)
     cmdOk->setPalette(face);
     // Outside a dialog a button takes Enter only when it is told to.
     cmdOk->setAutoDefault(true);
-    place(cmdOk, 30, 2610, 3975, 315);
+    placeTwips(cmdOk, 30, 2610, 3975, 315);
     connect(cmdOk, &QPushButton::clicked, this, &QWidget::close);
     cmdOk->setFocus();
 

@@ -1,38 +1,20 @@
 #include "frmErr.h"
 
+#include "Twips.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace tb {
-
-namespace {
-// Twips to pixels for this screen (15 twips a pixel at 96 dots per inch).
-int px(int twips, const QWidget* w)
-{
-    const qreal dpi = w->screen() ? w->screen()->logicalDotsPerInch() : 96.0;
-    return qRound(twips * dpi / 1440.0);
-}
-
-// The layout was drawn for an 8-point sans face with Arial's widths; Liberation Sans has them
-// (the desktop's default face is wider and cut "Логировать ошибки" short).
-QFont listFont()
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    return font;
-}
-} // namespace
 
 frmErr::frmErr()
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Error GDI+"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(listFont());
+    setFont(dialogFont());
     txtErr_ = new QPlainTextEdit(this);
     txtErr_->setObjectName(QStringLiteral("txtErr"));
     txtErr_->setReadOnly(true);

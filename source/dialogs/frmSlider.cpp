@@ -1,5 +1,7 @@
 #include "frmSlider.h"
 
+#include "Twips.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -28,19 +30,6 @@ const QColor kSwitchText(0xFF, 0xFF, 0x00);
 
 const QString kTransCaption = QStringLiteral("Прозрачность %  (0-");
 const QString kDefaultTip = QStringLiteral("Клик мыши устанавливает значение по умолчанию");
-
-// Twips to pixels for the screen the widget is on (15 twips a pixel at 96 dots per inch).
-int px(int twips, const QWidget* w)
-{
-    const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    const qreal dpi = s ? s->logicalDotsPerInch() : 96.0;
-    return qRound(twips * dpi / 1440.0);
-}
-
-void placeTwips(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left, w), px(top, w), px(width, w), px(height, w));
-}
 
 // A caption is never cut: a control too narrow (or too low) for its text with the fonts of
 // this machine grows to the right (or downwards) from where it was placed.
@@ -94,7 +83,7 @@ frmSlider::frmSlider(SliderTarget target, Options& options, QWidget* owner)
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowModality(Qt::WindowModal);
     setWindowTitle(QStringLiteral("Регулирование: клавиши стрелок, PgUp, PgDn"));
-    setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+    setFont(dialogFont(8));
     buildControls();
     layoutControls();
 }
