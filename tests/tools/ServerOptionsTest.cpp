@@ -59,6 +59,32 @@ TEST(ServerOptions, SourcesAndTheirValues)
     EXPECT_EQ(cmd.command, (QStringList{"read-sensor", "living room", "--celsius"}));
 }
 
+TEST(ServerOptions, WeatherSourceAndSetup)
+{
+    const ServerOptions w = valid({"--weather", "55.7558,-37.6", "--weather-url", "http://localhost:8080/om"});
+    EXPECT_EQ(w.source, SourceKind::Weather);
+    EXPECT_DOUBLE_EQ(w.place.latitude, 55.7558);
+    EXPECT_DOUBLE_EQ(w.place.longitude, -37.6);
+    EXPECT_EQ(w.weatherUrl, QUrl("http://localhost:8080/om"));
+    EXPECT_EQ(w.refresh, std::chrono::minutes(10));
+    EXPECT_EQ(w.weatherTimeout.count(), 15000);
+    const ServerOptions quick = valid({"--weather=-90,180", "--weather-url", "http://[::1]:9", "--refresh", "60",
+                                       "--weather-timeout", "250"});
+    EXPECT_EQ(quick.refresh.count(), 60000);
+    EXPECT_EQ(quick.weatherTimeout.count(), 250);
+    // Off loopback-only runs the public service is the default (parsing only: nothing is fetched here).
+    EXPECT_EQ(valid({"--weather", "0,0"}, false).weatherUrl, QUrl("https://api.open-meteo.com"));
+
+    const ServerOptions setup = valid({"--setup", "55.75000,37.62", "--weather-url", "http://127.0.0.1:8080",
+                                       "--refresh", "300", "--config-dir", "/tmp/tb"});
+    ASSERT_TRUE(setup.setup);
+    EXPECT_EQ(setup.configDir, "/tmp/tb");
+    EXPECT_EQ(setup.setupArguments,
+              (QStringList{"--weather", "55.75,37.62", "--weather-url", "http://127.0.0.1:8080", "--refresh", "300"}));
+    // Writing the settings fetches nothing, so the public default is no obstacle there.
+    EXPECT_EQ(valid({"--setup", "1,2"}).setupArguments, (QStringList{"--weather", "1,2"}));
+}
+
 TEST(ServerOptions, RemoteBindNeedsConsentAndIsNeverAllowedInLoopbackOnlyMode)
 {
     EXPECT_TRUE(parse({"--bind", "0.0.0.0"}, false).isError);
@@ -85,6 +111,22 @@ TEST(ServerOptions, BadCommandLinesAreRefusedWithAMessage)
         {"--delay", "60001"},
         {"--version-reply", "1.2345"},
         {"--port", "1", "--port", "2"},
+        {"--weather", "90.5,0"},
+        {"--weather", "0,-180.01"},
+        {"--weather", "55.7,"},
+        {"--weather", "55,7,37,6"},
+        {"--weather", "nan,0"},
+        {"--weather", "1e1,0"},
+        {"--weather", "1,2"},                                             // the public service, loopback only
+        {"--weather", "1,2", "--weather-url", "http://203.0.113.5"},      // likewise
+        {"--weather", "1,2", "--weather-url", "ftp://127.0.0.1"},
+        {"--weather", "1,2", "--weather-url", "http://127.0.0.1/?q=1"},
+        {"--weather", "1,2", "--weather-url", "http://127.0.0.1", "--weather-timeout", "50"},
+        {"--weather", "1,2", "--fixed", "3"},
+        {"--weather-url", "http://127.0.0.1"},
+        {"--setup", "100,2"},
+        {"--setup", "1,2", "--port", "3"},
+        {"--config-dir", "/tmp"},
         {"--no-such-option"},
         {"stray"},
     };

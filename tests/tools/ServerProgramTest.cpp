@@ -2,7 +2,9 @@
 #include "Codepage.h"
 #include "Exchange.h"
 #include "Regional.h"
+#include "HttpStub.h"
 #include "ToolsTestSupport.h"
+#include "WeatherTestSupport.h"
 
 #include <QFile>
 #include <QNetworkDatagram>
@@ -121,7 +123,8 @@ TEST(ServerProgram, AnswersRightRequestsAndIgnoresTheRest)
     const auto parsed = tb::parseTemperatureReply(tb::fromAnsi(*reply), tb::Regional::russian());
     ASSERT_TRUE(parsed) << reply->toStdString();
     EXPECT_DOUBLE_EQ(parsed->temperature, -5.3);
-    EXPECT_LT(std::abs(parsed->time.toQDateTime().secsTo(QDateTime::currentDateTime())), 120);
+    const QDateTime wallClockNow = tb::DateTime::fromQDateTime(QDateTime::currentDateTime()).toQDateTime();
+    EXPECT_LT(std::abs(parsed->time.toQDateTime().secsTo(wallClockNow)), 120);
     EXPECT_EQ(temperatureIn(client.ask(server.port(), temperatureRequest(QStringLiteral("Москва")))), -5.3);
 
     QByteArray wrong = temperatureRequest("abc");
@@ -184,6 +187,28 @@ TEST(ServerProgram, FileSourceAnswersOnlyOnceThereIsAReading)
     EXPECT_EQ(server.stop(), 0);
 }
 
+TEST(ServerProgram, WeatherSourceServesTheServicesReadingAtItsObservationTime)
+{
+    tools_test::HttpStub stub;
+    stub.setAnswer({200, tools_test::forecastAnswer("2024-01-05T07:00", -3.5)});
+    Server server({"--weather", "55.75,37.62", "--weather-url", stub.url()});
+    ASSERT_NE(server.port(), 0) << server.output().toStdString();
+    Client client;
+    std::optional<tb::TemperatureReply> got;
+    for (int i = 0; i < 30 && !got; ++i)
+        if (const auto reply = client.ask(server.port(), temperatureRequest("x"), 150))
+            got = tb::parseTemperatureReply(tb::fromAnsi(*reply), tb::Regional::russian());
+    ASSERT_TRUE(got) << server.output().toStdString();
+    EXPECT_DOUBLE_EQ(got->temperature, -3.5);
+    // 07:00 at UTC+3 is 04:00 UTC; the reply carries it on this machine's clock.
+    const QDateTime observed = QDateTime(QDate(2024, 1, 5), QTime(4, 0), Qt::UTC).toLocalTime();
+    EXPECT_EQ(got->time.date(), observed.date());
+    EXPECT_EQ(got->time.time(), observed.time());
+    EXPECT_EQ(stub.requests(), 1);
+    EXPECT_TRUE(stub.lastRequestLine().contains("latitude=55.75&longitude=37.62")) << stub.lastRequestLine().toStdString();
+    EXPECT_EQ(server.stop(), 0);
+}
+
 TEST(ServerProgram, RefusesToListenBeyondLoopback)
 {
     tools_test::qtApp();
@@ -192,7 +217,7 @@ TEST(ServerProgram, RefusesToListenBeyondLoopback)
     env.insert("THERMOBADGE_LOOPBACK_ONLY", "1");
     p.setProcessEnvironment(env);
     for (const QStringList& args : {QStringList{"--bind", "0.0.0.0"}, QStringList{"--bind", "0.0.0.0", "--allow-remote"},
-                                    QStringList{"--version-reply", "123456"}}) {
+                                    QStringList{"--version-reply", "123456"}, QStringList{"--weather", "55.75,37.62"}}) {
         p.start(THERMOBADGE_SERVER_BINARY, QStringList{"--port", "0"} + args);
         ASSERT_TRUE(p.waitForFinished(3000));
         EXPECT_EQ(p.exitCode(), 2) << args.join(u' ').toStdString();

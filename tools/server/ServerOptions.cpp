@@ -1,5 +1,6 @@
 #include "ServerOptions.h"
 
+#include "OpenMeteo.h"
 #include "Protocol.h"
 #include "Reading.h"
 
@@ -11,7 +12,8 @@ namespace tbserver {
 namespace {
 
 const QString kDescription = QStringLiteral(
-    "A UDP temperature server for ThermoBadge, for tests and demonstrations.\n"
+    "A UDP temperature server for ThermoBadge: for tests and demonstrations, and with --weather\n"
+    "for the real outdoor temperature of a place.\n"
     "\n"
     "Answers \"tx\" + word + checksum (the sum of the word's windows-1251 codes modulo 256) with\n"
     "\"dd.mm.yyyy hh:mm T\" (the local time the reading was taken and the temperature with one\n"
@@ -30,8 +32,33 @@ const QString kDescription = QStringLiteral(
     "                  after 10 s. CMD is split into program and arguments like a shell would\n"
     "                  for simple cases (blanks, double quotes), but no shell runs it: for pipes\n"
     "                  or variables, say so: --command \"sh -c '...'\".\n"
-    "Until a file or command has given a plausible reading (-273.15 to 1000) requests get no\n"
-    "answer; later failures keep the last good reading (with its own time) in service.");
+    "  --weather LAT,LON  the current air temperature at 2 m at that place (decimal degrees,\n"
+    "                  north and east positive, such as 55.7558,37.6173) from the Open-Meteo\n"
+    "                  forecast service, fetched every --refresh seconds (default 600) and\n"
+    "                  served with the time of the service's observation.\n"
+    "Until a file, command or the weather service has given a plausible reading requests get\n"
+    "no answer; later failures keep the last good reading (with its own time) in service.\n"
+    "Failed weather fetches are tried again less and less often, at least once an hour.\n"
+    "\n"
+    "--setup LAT,LON writes THERMOBADGE_SERVER_ARGS=--weather LAT,LON into server.env in\n"
+    "$XDG_CONFIG_HOME/ThermoBadge, the settings of the user unit thermobadge-server.service,\n"
+    "and makes the \"Локальный\" provider group of providers.txt there 127.0.0.1; then it exits.");
+
+bool isLoopbackHost(const QUrl& url)
+{
+    return url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+           || QHostAddress(url.host()).isLoopback();
+}
+
+// An http or https base address with a host and nothing the request would drop.
+std::optional<QUrl> serviceUrl(const QString& text)
+{
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+        || url.host().isEmpty() || url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty())
+        return std::nullopt;
+    return url;
+}
 
 std::optional<long long> wholeNumber(const QString& text, long long min, long long max)
 {
@@ -61,8 +88,22 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
     const QCommandLineOption fixed("fixed", "Serve a fixed temperature.", "T");
     const QCommandLineOption file("file", "Serve the last number in a file.", "PATH");
     const QCommandLineOption command("command", "Serve the last number a command prints.", "CMD");
-    const QCommandLineOption refresh("refresh", "How often --file and --command are looked at (default 5).", "SEC",
-                                     "5");
+    const QCommandLineOption weather("weather", "Serve the current temperature at a place from the weather service.",
+                                     "LAT,LON");
+    const QCommandLineOption weatherUrl(
+        "weather-url",
+        QStringLiteral("Base address of the weather service (default %1).").arg(QLatin1String(kOpenMeteoBase)), "URL",
+        QLatin1String(kOpenMeteoBase));
+    const QCommandLineOption weatherTimeout("weather-timeout",
+                                            "Give up a weather fetch after MS milliseconds (default 15000).", "MS",
+                                            "15000");
+    const QCommandLineOption refresh(
+        "refresh", "How often --file and --command are looked at (default 5) and --weather fetches (default 600).",
+        "SEC");
+    const QCommandLineOption setup("setup", "Write the user unit's settings for --weather LAT,LON, then exit.",
+                                   "LAT,LON");
+    const QCommandLineOption configDir("config-dir", "Where --setup writes (default $XDG_CONFIG_HOME/ThermoBadge).",
+                                       "DIR");
     const QCommandLineOption log("log", "Print one line per request: sender, request, answer or why none.");
     const QCommandLineOption every("every", "Answer only every N-th temperature request (a flapping host).", "N",
                                    "1");
@@ -72,8 +113,8 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         "version-reply", QStringLiteral("Answer version requests with TEXT, 1 to 5 bytes (default %1).")
                              .arg(QStringLiteral(THERMOBADGE_SERVER_VERSION)),
         "TEXT", QStringLiteral(THERMOBADGE_SERVER_VERSION));
-    parser.addOptions({port, bind, allowRemote, simulate, seed, fixed, file, command, refresh, log, every, delay,
-                       silent, versionReply});
+    parser.addOptions({port, bind, allowRemote, simulate, seed, fixed, file, command, weather, weatherUrl,
+                       weatherTimeout, refresh, log, every, delay, silent, versionReply, setup, configDir});
 
     OptionsOutcome out;
     auto fail = [&out](const QString& message) {
@@ -93,13 +134,47 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
     }
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
-    const QStringList multiple = {"port",  "bind",  "seed",  "fixed", "file",
-                                  "command", "refresh", "every", "delay", "version-reply"};
+    const QStringList multiple = {"port",    "bind",    "seed",        "fixed",           "file",
+                                  "command", "refresh", "every",       "delay",           "version-reply",
+                                  "weather", "setup",   "weather-url", "weather-timeout", "config-dir"};
     for (const QString& name : multiple)
         if (parser.values(name).size() > 1)
             return fail(QStringLiteral("--%1 is given more than once").arg(name));
 
     ServerOptions o;
+    const auto refreshValue = wholeNumber(parser.value(refresh), 1, 3600);
+    if (parser.isSet(refresh) && !refreshValue)
+        return fail(QStringLiteral("--refresh must be a whole number of seconds from 1 to 3600, not \"%1\"")
+                        .arg(parser.value(refresh)));
+    const auto urlValue = serviceUrl(parser.value(weatherUrl));
+    if (!urlValue)
+        return fail(QStringLiteral("--weather-url needs an http:// or https:// address with a host and without a "
+                                   "query, such as %1, not \"%2\"")
+                        .arg(QLatin1String(kOpenMeteoBase), parser.value(weatherUrl)));
+    QString placeError;
+
+    if (parser.isSet(setup)) {
+        const QStringList allowed = {"setup", "config-dir", "weather-url", "refresh"};
+        for (const QString& name : parser.optionNames())
+            if (!allowed.contains(name))
+                return fail(QStringLiteral("--setup writes the settings and exits; it takes only --config-dir, "
+                                           "--weather-url and --refresh, not --%1")
+                                .arg(name));
+        o.setup = parseCoordinates(parser.value(setup), &placeError);
+        if (!o.setup)
+            return fail(QStringLiteral("--setup: ") + placeError);
+        o.configDir = parser.value(configDir);
+        o.setupArguments = QStringList{"--weather", coordinatesText(*o.setup)};
+        if (parser.isSet(weatherUrl))
+            o.setupArguments << "--weather-url" << urlValue->toString(QUrl::FullyEncoded);
+        if (parser.isSet(refresh))
+            o.setupArguments << "--refresh" << QString::number(*refreshValue);
+        out.options = o;
+        return out;
+    }
+    if (parser.isSet(configDir))
+        return fail(QStringLiteral("--config-dir applies to --setup only"));
+
     const auto portValue = wholeNumber(parser.value(port), 0, 65535);
     if (!portValue)
         return fail(QStringLiteral("--port must be a whole number from 0 to 65535, not \"%1\"").arg(parser.value(port)));
@@ -123,9 +198,9 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
     }
 
     const int sources = int(parser.isSet(simulate)) + int(parser.isSet(fixed)) + int(parser.isSet(file))
-                        + int(parser.isSet(command));
+                        + int(parser.isSet(command)) + int(parser.isSet(weather));
     if (sources > 1)
-        return fail(QStringLiteral("choose one temperature source: --simulate, --fixed, --file or --command"));
+        return fail(QStringLiteral("choose one temperature source: --simulate, --fixed, --file, --command or --weather"));
     if (parser.isSet(fixed)) {
         o.source = SourceKind::Fixed;
         QString text = parser.value(fixed).trimmed();
@@ -147,7 +222,27 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         o.command = QProcess::splitCommand(parser.value(command));
         if (o.command.isEmpty())
             return fail(QStringLiteral("--command needs a command to run"));
+    } else if (parser.isSet(weather)) {
+        o.source = SourceKind::Weather;
+        const auto place = parseCoordinates(parser.value(weather), &placeError);
+        if (!place)
+            return fail(QStringLiteral("--weather: ") + placeError);
+        o.place = *place;
+        o.weatherUrl = *urlValue;
+        if (loopbackOnly && !isLoopbackHost(o.weatherUrl))
+            return fail(QStringLiteral("the weather service %1 is not on a loopback address, and "
+                                       "THERMOBADGE_LOOPBACK_ONLY=1 keeps this server off the network; "
+                                       "point --weather-url at a local stand-in")
+                            .arg(o.weatherUrl.toString()));
+        const auto timeoutValue = wholeNumber(parser.value(weatherTimeout), 100, 120000);
+        if (!timeoutValue)
+            return fail(QStringLiteral("--weather-timeout must be a whole number of milliseconds from 100 to "
+                                       "120000, not \"%1\"")
+                            .arg(parser.value(weatherTimeout)));
+        o.weatherTimeout = std::chrono::milliseconds(*timeoutValue);
     }
+    if ((parser.isSet(weatherUrl) || parser.isSet(weatherTimeout)) && o.source != SourceKind::Weather)
+        return fail(QStringLiteral("--weather-url and --weather-timeout apply to --weather only"));
     if (parser.isSet(seed)) {
         if (o.source != SourceKind::Simulated)
             return fail(QStringLiteral("--seed applies to --simulate only"));
@@ -159,14 +254,12 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         o.seedGiven = true;
     }
     if (parser.isSet(refresh)) {
-        if (o.source != SourceKind::File && o.source != SourceKind::Command)
-            return fail(QStringLiteral("--refresh applies to --file and --command only"));
+        if (o.source != SourceKind::File && o.source != SourceKind::Command && o.source != SourceKind::Weather)
+            return fail(QStringLiteral("--refresh applies to --file, --command and --weather only"));
+        o.refresh = std::chrono::seconds(*refreshValue);
+    } else if (o.source == SourceKind::Weather) {
+        o.refresh = std::chrono::minutes(10);
     }
-    const auto refreshValue = wholeNumber(parser.value(refresh), 1, 3600);
-    if (!refreshValue)
-        return fail(QStringLiteral("--refresh must be a whole number of seconds from 1 to 3600, not \"%1\"")
-                        .arg(parser.value(refresh)));
-    o.refresh = std::chrono::seconds(*refreshValue);
 
     const auto everyValue = wholeNumber(parser.value(every), 1, 1000000);
     if (!everyValue)

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "Coordinates.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <chrono>
 #include <optional>
 
 namespace tbserver {
 
-enum class SourceKind { Simulated, Fixed, File, Command };
+enum class SourceKind { Simulated, Fixed, File, Command, Weather };
 
 // Everything the command line chooses.
 struct ServerOptions {
@@ -22,8 +25,15 @@ struct ServerOptions {
     double fixedCelsius = 0;
     QString file;
     QStringList command; // program and arguments
+    Coordinates place;   // the weather source's place
+    QUrl weatherUrl;     // the weather service's base address
+    std::chrono::milliseconds weatherTimeout{15000};
     std::chrono::milliseconds refresh{5000};
     std::chrono::milliseconds commandTimeout{10000};
+    // --setup: write the user unit's settings for the weather source at this place, then exit.
+    std::optional<Coordinates> setup;
+    QString configDir;          // where --setup writes; empty for $XDG_CONFIG_HOME/ThermoBadge
+    QStringList setupArguments; // the server arguments --setup writes
     bool log = false;
     int every = 1;
     std::chrono::milliseconds delay{0};
@@ -38,7 +48,8 @@ struct OptionsOutcome {
 };
 
 // Reads the command line (arguments[0] is the program). `loopbackOnly` is the
-// THERMOBADGE_LOOPBACK_ONLY setting: it refuses --allow-remote too.
+// THERMOBADGE_LOOPBACK_ONLY setting: it refuses --allow-remote, and a weather service that is not
+// on loopback.
 OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnly);
 
 } // namespace tbserver

@@ -1,13 +1,16 @@
-// thermobadge-server: a UDP temperature server stand-in for ThermoBadge's tests and demos.
+// thermobadge-server: a UDP temperature server for ThermoBadge's tests and demos, and with
+// --weather the server an installed indicator asks for the real outdoor temperature.
 // See --help for the protocol and the options.
 
 #include "CommandSource.h"
 #include "FileSource.h"
 #include "FixedSource.h"
 #include "ServerOptions.h"
+#include "ServerSetup.h"
 #include "SignalPipe.h"
 #include "SimulatedSource.h"
 #include "UdpServer.h"
+#include "WeatherSource.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -31,7 +34,7 @@ void note(const QString& line)
     printLine(stderr, QStringLiteral("thermobadge-server: ") + line);
 }
 
-std::unique_ptr<TemperatureSource> makeSource(const ServerOptions& o)
+std::unique_ptr<TemperatureSource> makeSource(const ServerOptions& o, bool loopbackOnly)
 {
     const Now now = [] { return QDateTime::currentDateTime(); };
     switch (o.source) {
@@ -43,6 +46,15 @@ std::unique_ptr<TemperatureSource> makeSource(const ServerOptions& o)
         return std::make_unique<FileSource>(o.file, o.refresh, note);
     case SourceKind::Command:
         return std::make_unique<CommandSource>(o.command, o.refresh, o.commandTimeout, now, note);
+    case SourceKind::Weather: {
+        WeatherSource::Settings settings;
+        settings.base = o.weatherUrl;
+        settings.place = o.place;
+        settings.refresh = o.refresh;
+        settings.timeout = o.weatherTimeout;
+        settings.direct = loopbackOnly; // a proxy would take the request off loopback
+        return std::make_unique<WeatherSource>(settings, note);
+    }
     }
     return nullptr;
 }
@@ -55,8 +67,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("thermobadge-server"));
     QCoreApplication::setApplicationVersion(QStringLiteral(THERMOBADGE_SERVER_VERSION));
 
-    const OptionsOutcome parsed =
-        parseServerOptions(QCoreApplication::arguments(), qEnvironmentVariable("THERMOBADGE_LOOPBACK_ONLY") == u"1");
+    const bool loopbackOnly = qEnvironmentVariable("THERMOBADGE_LOOPBACK_ONLY") == u"1";
+    const OptionsOutcome parsed = parseServerOptions(QCoreApplication::arguments(), loopbackOnly);
     if (!parsed.options) {
         if (parsed.isError) {
             note(parsed.message);
@@ -67,6 +79,12 @@ int main(int argc, char* argv[])
         return 0;
     }
     const ServerOptions& options = *parsed.options;
+    if (options.setup) {
+        const SetupResult setup = writeSetup(options.configDir, options.setupArguments);
+        for (const QString& line : setup.lines)
+            setup.ok ? printLine(stdout, line) : note(line);
+        return setup.ok ? 0 : 1;
+    }
 
     SignalPipe signals_;
     if (!signals_.install()) {
@@ -78,7 +96,7 @@ int main(int argc, char* argv[])
         QCoreApplication::quit();
     });
 
-    const std::unique_ptr<TemperatureSource> source = makeSource(options);
+    const std::unique_ptr<TemperatureSource> source = makeSource(options, loopbackOnly);
     UdpServer::LogLine log;
     if (options.log)
         log = [](const QString& line) { printLine(stdout, line); };

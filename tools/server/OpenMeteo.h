@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Coordinates.h"
+#include "Reading.h"
+
+#include <QByteArrayView>
+#include <QUrl>
+
+#include <optional>
+
+// The Open-Meteo forecast service as the weather source uses it: the request for the current air
+// temperature at 2 m and the reading of its JSON answer. Pure functions, no network.
+namespace tbserver {
+
+// The public service; needs no account or key.
+inline constexpr char kOpenMeteoBase[] = "https://api.open-meteo.com";
+
+// Readings outside this range are taken for a fault of the service, not for weather.
+inline constexpr double kWeatherMinCelsius = -100;
+inline constexpr double kWeatherMaxCelsius = 70;
+
+// <base>/v1/forecast?latitude=..&longitude=..&current=temperature_2m&timezone=auto. A path in
+// `base` is kept (a mirror under a folder), its query is not.
+QUrl forecastUrl(const QUrl& base, const Coordinates& place);
+
+// What an answer of the service gave: a reading, or why there is none.
+struct ForecastReading {
+    std::optional<Reading> reading; // the temperature and its observation time, in local time
+    QString problem;
+};
+
+// Reads the "current" object of an answer: "temperature_2m" in degrees Celsius and "time", the
+// observation time at the place ("2024-01-05T07:00"), with "utc_offset_seconds" telling how far
+// that clock is from UTC. Anything else (not JSON, a field missing or null, another unit, a value
+// outside kWeatherMinCelsius..kWeatherMaxCelsius, a time that does not read) is a problem.
+ForecastReading parseForecast(QByteArrayView body);
+
+// The service's own explanation in an error answer ({"error": true, "reason": "..."}), shortened
+// for a log line; empty when the body holds none.
+QString serviceReason(QByteArrayView body);
+
+} // namespace tbserver
