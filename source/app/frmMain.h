@@ -130,6 +130,14 @@ public:
     QString lastTooltip() const { return tooltip_; }
     int drawCount() const { return drawCount_; }
 
+    // For the options dialog.
+    ctlTemper& temper() { return env_.temper; }
+    qint32& Prov() { return prov_; }
+    bool& fProvUnset() { return fProvUnset_; }
+    bool& ARun() { return aRun_; }
+    bool& VerChk() { return verChk_; }
+    TrayLook& trayLook() { return trayLook_; }
+
 private:
     void menuCommand(MenuItem item, int index);
     void FileFromIni();

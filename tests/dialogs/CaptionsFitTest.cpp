@@ -1,8 +1,15 @@
 #include "CaptionFit.h"
+#include "FakeClock.h"
+#include "FakeUdpPort.h"
+#include "MemoryRegistryStore.h"
 #include "MemorySettingsStore.h"
 #include "OptionKeys.h"
+#include "RecordingMessageBoxes.h"
+#include "RecordingProcessLauncher.h"
+#include "ctlTemper.h"
 #include "frmAbout.h"
 #include "frmErr.h"
+#include "frmOptions.h"
 #include "frmSlider.h"
 
 #include <QApplication>
@@ -46,11 +53,28 @@ TEST(CaptionsFit, EveryWindowOnThisScreen)
     bool transOn = false, scaleAutoOff = true, sliderOpen = false;
     qint16 sliderFocus = 0;
     SliderTarget target {style, trans, transOn, scaleAutoOff, sliderOpen, sliderFocus, [] {}};
+    FakeClock clock;
+    FakeUdpPort udp(&clock);
+    MemoryRegistryStore registry;
+    RecordingMessageBoxes boxes;
+    RecordingProcessLauncher processes;
+    ctlTemper temper(TemperEnvironment {clock, clock, udp, registry, boxes, processes, Regional::russian(), QString(), 1, 4});
+    temper.InitProperties();
+    qint32 prov = 0;
+    bool provUnset = false, aRun = false, verChk = true;
+    TrayLook trayLook;
 
     const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> windows[] = {
         {"frmErr", [] { return std::make_unique<frmErr>(); }},
         {"frmAbout", [] { return std::make_unique<frmAbout>(1, 4); }},
         {"frmSlider", [&] { return std::make_unique<frmSlider>(target, options, nullptr); }},
+        {"frmOptions",
+            [&] {
+                auto d = std::make_unique<frmOptions>(OptionsTarget {temper, prov, provUnset, aRun, verChk, trayLook, {}, {}},
+                    options, Autorun(QString()), RunCommand {});
+                d->Show();
+                return d;
+            }},
     };
     QStringList checked;
     for (const auto& [name, make] : windows) {
@@ -98,6 +122,6 @@ TEST(CaptionsFit, EveryWindowAt96And144Dpi)
         EXPECT_EQ(child.exitCode(), 0) << screen.name;
         EXPECT_TRUE(output.contains(QString::fromLatin1("screen: ") + QString::fromLatin1(screen.expected)))
             << screen.name << ": the screen was not set up";
-        EXPECT_TRUE(output.contains(QStringLiteral("windows checked: frmErr, frmAbout, frmSlider"))) << screen.name;
+        EXPECT_TRUE(output.contains(QStringLiteral("windows checked: frmErr, frmAbout, frmSlider, frmOptions"))) << screen.name;
     }
 }
