@@ -122,6 +122,14 @@ void IndicatorWindow::mouseReleaseEvent(QMouseEvent* e)
     e->accept();
 }
 
+void IndicatorWindow::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    // The second press may still become a drag, like any press.
+    mousePressEvent(e);
+    if (e->button() == Qt::LeftButton && onDoubleClick)
+        onDoubleClick();
+}
+
 void IndicatorWindow::closeEvent(QCloseEvent* e)
 {
     // The window manager's close command, Alt+F4 and the end of the session end the program

@@ -40,6 +40,7 @@ public:
 
     std::function<void()> onEscape;      // the program's exit (Escape, the close command)
     std::function<void(QPoint)> onMenu;  // right button released at a global position, not dragged
+    std::function<void()> onDoubleClick; // left button double-clicked
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -47,6 +48,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 

@@ -178,6 +178,21 @@ private:
     qint16 indSizeTag_ = 0;
     QString tooltip_;
     int drawCount_ = 0;
+
+    // The add-on link.
+public:
+    // Makes the command box an endpoint that other processes set texts into, and lets the
+    // add-on actions below use `link`, which must last as long as the window runs.
+    bool attachAddon(class AddonLink& link);
+    // A double-click on the window: a linked add-on that answers the probe comes to the front
+    // ("W=1"); otherwise the add-on is started.
+    void Form_DblClick();
+    // "Вид": a linked add-on is told to close ("W=0") and the link dropped; otherwise the
+    // add-on is started.
+    void mnuSelectSkin_Click();
+
+private:
+    AddonLink* addon_ = nullptr;
 };
 
 } // namespace tb

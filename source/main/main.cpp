@@ -1,5 +1,6 @@
 // ThermoBadge: the outdoor temperature indicator.
 #include "AbsentParts.h"
+#include "AddonLink.h"
 #include "DialogCompanions.h"
 #include "DisplayCheck.h"
 #include "FileRegistryStore.h"
@@ -15,6 +16,7 @@
 #include "RendererDrawing.h"
 #include "ScreenRescue.h"
 #include "SettingsPlacement.h"
+#include "UnixCommandChannel.h"
 #include "UnixSignals.h"
 #include "frmErr.h"
 #include "frmMain.h"
@@ -56,6 +58,7 @@ struct CommandLine {
     bool done = false; // answered already (help, version or a mistake)
     int exitCode = 0;
     std::optional<QString> snapshot;
+    std::optional<QString> send{};
     qreal scale = 1.0;
 };
 
@@ -84,8 +87,13 @@ CommandLine readCommandLine(const QStringList& args)
     const QCommandLineOption scale(QStringLiteral("scale"),
                                    QStringLiteral("With --snapshot: device pixels per pixel of the drawing, 1 to 4 (2 shows it as on a 200 % screen)."),
                                    QStringLiteral("RATIO"), QStringLiteral("1"));
+    const QCommandLineOption send(QStringLiteral("send"),
+                                  QStringLiteral("Set TEXT into the running indicator's command box, as the look editor does (\"S=48\" "
+                                                 "sets the text size), and exit; non-zero when no indicator runs."),
+                                  QStringLiteral("TEXT"));
     cli.addOption(snapshot);
     cli.addOption(scale);
+    cli.addOption(send);
 
     CommandLine out;
     if (!cli.parse(args)) {
@@ -112,7 +120,31 @@ CommandLine readCommandLine(const QStringList& args)
     }
     if (cli.isSet(snapshot))
         out.snapshot = cli.value(snapshot);
+    if (cli.isSet(send))
+        out.send = cli.value(send);
     return out;
+}
+
+// --send: one text into the running indicator's command box, found by its published name.
+int sendToIndicator(const QString& text)
+{
+    UnixCommandChannel channel;
+    if (!channel.usable()) {
+        std::fprintf(stderr, "ThermoBadge: the command channel folder %s cannot be used (see the message above)\n",
+                     qPrintable(channel.folder()));
+        return 1;
+    }
+    const std::optional<qint32> handle = channel.lookup(indicatorEndpointName());
+    if (!handle) {
+        std::fprintf(stderr, "ThermoBadge: no running indicator found (nothing listens at %s/%s)\n", qPrintable(channel.folder()),
+                     qPrintable(indicatorEndpointName()));
+        return 1;
+    }
+    if (!channel.setText(*handle, text)) {
+        std::fprintf(stderr, "ThermoBadge: the running indicator did not take the text\n");
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -124,6 +156,8 @@ int main(int argc, char* argv[])
     const CommandLine command = readCommandLine(argumentList(argc, argv));
     if (command.done)
         return command.exitCode;
+    if (command.send)
+        return sendToIndicator(*command.send);
     const bool snapshotMode = command.snapshot.has_value();
     if (snapshotMode) {
         // A snapshot draws by itself, whatever display there is or is not.
@@ -196,21 +230,28 @@ int main(int argc, char* argv[])
     PopupMenuWidget menu;
     QtTrayIcon tray(programIcon, menu.menu());
     DialogCompanions companions(&window, THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR);
+    // The command box is an endpoint of the channel: the look editor and scripts write into it.
+    UnixCommandChannel channel;
 
     frmMain main(MainWindowEnv{temper, settings, regional, clock, timers, messages, window, drawing, tray, placement, companions, menu,
                                programDir, THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR, true});
     companions.attach(main);
+    AddonLink addon(AddonLinkEnv{channel, processes, messages});
+    main.attachAddon(addon);
 
     // Escape, the window manager's close command, SIGINT/SIGTERM and the end of the desktop
     // session all end the program the way the menu's exit does.
     window.onEscape = [&] { main.mnuExit_Click(); };
     window.onMenu = [&](QPoint at) { main.SetMenu(at); };
+    window.onDoubleClick = [&] { main.Form_DblClick(); };
     UnixSignals stopSignals([&](int) { main.mnuExit_Click(); });
     stopSignals.install();
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [&](QSessionManager&) { main.Form_Unload(); });
 
     if (!main.Form_Load())
         return 1;
+    // Found by `ThermoBadge --send` and scripts once the indicator is up.
+    addon.publish(indicatorEndpointName());
     const int rc = QApplication::exec();
     main.Form_Unload();
     return rc;
