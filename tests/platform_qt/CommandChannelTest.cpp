@@ -115,6 +115,7 @@ public:
         if (!QCoreApplication::instance())
             app_ = std::make_unique<QCoreApplication>(argc_, argv_);
     }
+    void TearDown() override { app_.reset(); }
 
 private:
     int argc_ = 1;
