@@ -5,14 +5,10 @@
 // All drawings use a 256 x 128 skin with transparent parts at 150 %, with fill, outline,
 // shadow and the stale marker, on a screen of device pixel ratio 1 (dpr:1) and on a screen at
 // 200 % (dpr:2: a 768 x 384 device canvas); the budgets hold for both.
-#include "GdipLog.h"
 #include "ImageEffects.h"
-#include "OverlayRenderer.h"
+#include "peers/BenchScene.h"
 
 #include <QGuiApplication>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -21,65 +17,7 @@
 namespace {
 
 using namespace tb;
-
-QImage makeSkin(QColor tint)
-{
-    QImage skin(256, 128, QImage::Format_ARGB32);
-    skin.fill(Qt::transparent);
-    QPainter g(&skin);
-    g.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient gradient(0, 0, 256, 128);
-    gradient.setColorAt(0, tint);
-    gradient.setColorAt(1, tint.darker(250));
-    g.setBrush(gradient);
-    g.setPen(QPen(Qt::white, 3));
-    g.drawRoundedRect(QRectF(4, 4, 248, 120), 30, 30); // the corners stay transparent
-    g.setBrush(QColor(255, 255, 255, 90));
-    g.setPen(Qt::NoPen);
-    g.drawEllipse(QRectF(20, 14, 120, 50));
-    return skin;
-}
-
-// The renderer, a log without an error list, and a styled overlay on two skin files.
-struct Scene {
-    Scene()
-    {
-        skins[0] = dir.filePath(QStringLiteral("skin-a.png"));
-        skins[1] = dir.filePath(QStringLiteral("skin-b.png"));
-        makeSkin(QColor(40, 110, 200)).save(skins[0], "PNG");
-        makeSkin(QColor(200, 90, 40)).save(skins[1], "PNG");
-        style.sFontName = QStringLiteral("Arial");
-        style.nFontSize = 40;
-        style.fBold = true;
-        style.fTextFill = true;
-        style.nTextColor = 0xFFFF00;
-        style.fOutline = true;
-        style.nOutlineWidth = 2;
-        style.nOutlineColor = 0x202020;
-        style.fShadow = true;
-        style.nShadowColor = 0;
-        style.nShadowAlpha = 128;
-        style.nShadowX = 2;
-        style.nShadowY = -2;
-        style.fScaleOn = true;
-        style.nScaleX = 150;
-        style.nScaleY = 150;
-        mark = StaleMark {true, 19, 1};
-    }
-    OverlayResult draw(const QString& file) { return renderer.RenderOverlay(file, style, adjust, mark, ratio); }
-
-    QTemporaryDir dir;
-    QString skins[2];
-    SystemClock clock;
-    GdipLog log {clock};
-    OverlayRenderer renderer {log};
-    OverlayStyle style;
-    PicAdjust adjust {0.3F, 1.1F, 0.95F, 0.02F, 1};
-    StaleMark mark;
-    qreal ratio = 1;
-};
-
-const QString kReadings[2] = {QStringLiteral("-12.5°"), QStringLiteral("+3.4°")};
+using namespace tb::bench;
 
 // A new reading: the text changes on every drawing, the picture does not.
 void BM_RedrawWithoutPictureChange(benchmark::State& state)
