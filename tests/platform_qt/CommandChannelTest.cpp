@@ -80,7 +80,8 @@ int runPeer(const QStringList& role)
         char answer = 0;
         const bool acknowledged
             = ::send(fd, frame.constData(), frame.size(), MSG_NOSIGNAL) == frame.size() && ::recv(fd, &answer, 1, 0) == 1;
-        return acknowledged ? 4 : 0;
+        // The leak checker cannot inspect a process that changed its user: leave without it.
+        ::_exit(acknowledged ? 4 : 0);
     }
     int argc = 1;
     char name[] = "peer";
