@@ -339,6 +339,14 @@ TEST_F(CommandChannelTest, PublishedNamesAndFilesThatAreNoEndpoints)
     EXPECT_FALSE(other.setText(0, QStringLiteral("S=48")));
     EXPECT_FALSE(other.setText(-5, QStringLiteral("S=48")));
 
+    // An endpoint closed by its own handler still acknowledges the text that closed it.
+    std::unique_ptr<CommandEndpoint> oneShot;
+    oneShot = channel->open([&](const QString&) { oneShot.reset(); });
+    const qint32 oneShotHandle = oneShot->handle();
+    EXPECT_TRUE(other.setText(oneShotHandle, QStringLiteral("W=0")));
+    EXPECT_FALSE(oneShot);
+    EXPECT_FALSE(isSocket(pathOf(oneShotHandle)));
+
     // Closing the endpoint takes its socket and its name away.
     const qint32 handle = box->handle();
     box.reset();

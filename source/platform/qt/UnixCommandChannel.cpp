@@ -281,9 +281,11 @@ void UnixCommandChannel::Core::closeListener(qint32 handle)
     const auto it = listeners_.find(handle);
     if (it == listeners_.end())
         return;
+    // A connection whose handler is running (and closing its own endpoint) still gets its
+    // acknowledgement: serve closes it after that.
     std::vector<quint64> ids;
     for (const auto& [id, connection] : connections_)
-        if (connection.handle == handle)
+        if (connection.handle == handle && !connection.busy)
             ids.push_back(id);
     for (const quint64 id : ids)
         closeConnection(id);
@@ -381,6 +383,10 @@ void UnixCommandChannel::Core::serve(quint64 id)
         if (::send(it->second.fd, &kFrameAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT) != 1) {
             qCDebug(lcIpc) << "endpoint" << it->second.handle << "could not acknowledge: the sender is gone or reads nothing";
             closeConnection(id);
+            return;
+        }
+        if (listeners_.find(it->second.handle) == listeners_.end()) {
+            closeConnection(id); // its endpoint was closed by the handler
             return;
         }
     }
