@@ -14,6 +14,7 @@ packages=(
   xvfb xauth x11-utils x11-xserver-utils xcompmgr imagemagick
   # A window manager, a tray host, input and a private session bus for the end-to-end tests.
   openbox trayer xdotool dbus
+  desktop-file-utils # desktop-file-validate checks the autostart entry the options dialog writes
   # Cairo and Magick++ draw the overlay beside ours in peer_overlay_bench and peer_tests.
   libcairo2-dev libmagick++-dev
 )
