@@ -212,15 +212,3 @@ TEST(Autorun, AFailingWriteLeavesAutorunOffAndSaysWhy)
     QFile::setPermissions(
         home.filePath(QStringLiteral("readonly/autostart")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
-
-TEST(Autorun, TheUserEntryFollowsXdgConfigHome)
-{
-    QTemporaryDir home;
-    const QByteArray before = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    EXPECT_EQ(Autorun::userEntryFile(), home.path() + QStringLiteral("/autostart/ThermoBadge.desktop"));
-    if (before.isNull())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", before);
-}
