@@ -36,7 +36,11 @@ const QString kDescription = QStringLiteral(
     "                  north and east positive, such as 55.7558,37.6173) from the Open-Meteo\n"
     "                  forecast service, fetched every --refresh seconds (default 600) and\n"
     "                  served with the time of the service's observation.\n"
-    "Until a file, command or the weather service has given a plausible reading requests get\n"
+    "  --sysfs PATH    a Linux sensor's sysfs file in millidegrees Celsius, such as a 1-wire\n"
+    "                  /sys/bus/w1/devices/28-*/temperature or a hwmon\n"
+    "                  /sys/class/hwmon/hwmon*/temp1_input, read every --refresh seconds on a\n"
+    "                  worker thread and served with the time of the read.\n"
+    "Until a file, command, sensor or the weather service has given a plausible reading requests get\n"
     "no answer; later failures keep the last good reading (with its own time) in service.\n"
     "Failed weather fetches are tried again less and less often, at least once an hour.\n"
     "\n"
@@ -88,6 +92,7 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
     const QCommandLineOption fixed("fixed", "Serve a fixed temperature.", "T");
     const QCommandLineOption file("file", "Serve the last number in a file.", "PATH");
     const QCommandLineOption command("command", "Serve the last number a command prints.", "CMD");
+    const QCommandLineOption sysfs("sysfs", "Serve a sensor's sysfs file in millidegrees Celsius.", "PATH");
     const QCommandLineOption weather("weather", "Serve the current temperature at a place from the weather service.",
                                      "LAT,LON");
     const QCommandLineOption weatherUrl(
@@ -98,7 +103,7 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
                                             "Give up a weather fetch after MS milliseconds (default 15000).", "MS",
                                             "15000");
     const QCommandLineOption refresh(
-        "refresh", "How often --file and --command are looked at (default 5) and --weather fetches (default 600).",
+        "refresh", "How often --file, --command and --sysfs are looked at (default 5) and --weather fetches (default 600).",
         "SEC");
     const QCommandLineOption setup("setup", "Write the user unit's settings for --weather LAT,LON, then exit.",
                                    "LAT,LON");
@@ -113,7 +118,7 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         "version-reply", QStringLiteral("Answer version requests with TEXT, 1 to 5 bytes (default %1).")
                              .arg(QStringLiteral(THERMOBADGE_SERVER_VERSION)),
         "TEXT", QStringLiteral(THERMOBADGE_SERVER_VERSION));
-    parser.addOptions({port, bind, allowRemote, simulate, seed, fixed, file, command, weather, weatherUrl,
+    parser.addOptions({port, bind, allowRemote, simulate, seed, fixed, file, command, sysfs, weather, weatherUrl,
                        weatherTimeout, refresh, log, every, delay, silent, versionReply, setup, configDir});
 
     OptionsOutcome out;
@@ -136,7 +141,7 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         return fail(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
     const QStringList multiple = {"port",    "bind",    "seed",        "fixed",           "file",
                                   "command", "refresh", "every",       "delay",           "version-reply",
-                                  "weather", "setup",   "weather-url", "weather-timeout", "config-dir"};
+                                  "weather", "setup",   "weather-url", "weather-timeout", "config-dir", "sysfs"};
     for (const QString& name : multiple)
         if (parser.values(name).size() > 1)
             return fail(QStringLiteral("--%1 is given more than once").arg(name));
@@ -198,9 +203,9 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
     }
 
     const int sources = int(parser.isSet(simulate)) + int(parser.isSet(fixed)) + int(parser.isSet(file))
-                        + int(parser.isSet(command)) + int(parser.isSet(weather));
+                        + int(parser.isSet(command)) + int(parser.isSet(weather)) + int(parser.isSet(sysfs));
     if (sources > 1)
-        return fail(QStringLiteral("choose one temperature source: --simulate, --fixed, --file, --command or --weather"));
+        return fail(QStringLiteral("choose one temperature source: --simulate, --fixed, --file, --command, --sysfs or --weather"));
     if (parser.isSet(fixed)) {
         o.source = SourceKind::Fixed;
         QString text = parser.value(fixed).trimmed();
@@ -217,6 +222,11 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         o.file = parser.value(file);
         if (o.file.isEmpty())
             return fail(QStringLiteral("--file needs a path"));
+    } else if (parser.isSet(sysfs)) {
+        o.source = SourceKind::Sysfs;
+        o.sysfs = parser.value(sysfs);
+        if (o.sysfs.isEmpty())
+            return fail(QStringLiteral("--sysfs needs the path of a sensor's file"));
     } else if (parser.isSet(command)) {
         o.source = SourceKind::Command;
         o.command = QProcess::splitCommand(parser.value(command));
@@ -254,8 +264,9 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         o.seedGiven = true;
     }
     if (parser.isSet(refresh)) {
-        if (o.source != SourceKind::File && o.source != SourceKind::Command && o.source != SourceKind::Weather)
-            return fail(QStringLiteral("--refresh applies to --file, --command and --weather only"));
+        if (o.source != SourceKind::File && o.source != SourceKind::Command && o.source != SourceKind::Weather
+            && o.source != SourceKind::Sysfs)
+            return fail(QStringLiteral("--refresh applies to --file, --command, --sysfs and --weather only"));
         o.refresh = std::chrono::seconds(*refreshValue);
     } else if (o.source == SourceKind::Weather) {
         o.refresh = std::chrono::minutes(10);

@@ -13,7 +13,7 @@
 
 namespace tbserver {
 
-enum class SourceKind { Simulated, Fixed, File, Command, Weather };
+enum class SourceKind { Simulated, Fixed, File, Command, Weather, Sysfs };
 
 // Everything the command line chooses.
 struct ServerOptions {
@@ -24,6 +24,7 @@ struct ServerOptions {
     bool seedGiven = false;
     double fixedCelsius = 0;
     QString file;
+    QString sysfs;       // the sensor's sysfs file (millidegrees Celsius)
     QStringList command; // program and arguments
     Coordinates place;   // the weather source's place
     QUrl weatherUrl;     // the weather service's base address

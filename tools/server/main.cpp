@@ -9,6 +9,7 @@
 #include "ServerSetup.h"
 #include "SignalPipe.h"
 #include "SimulatedSource.h"
+#include "SysfsSource.h"
 #include "UdpServer.h"
 #include "WeatherSource.h"
 
@@ -46,6 +47,8 @@ std::unique_ptr<TemperatureSource> makeSource(const ServerOptions& o, bool loopb
         return std::make_unique<FileSource>(o.file, o.refresh, note);
     case SourceKind::Command:
         return std::make_unique<CommandSource>(o.command, o.refresh, o.commandTimeout, now, note);
+    case SourceKind::Sysfs:
+        return std::make_unique<SysfsSource>(o.sysfs, o.refresh, now, note);
     case SourceKind::Weather: {
         WeatherSource::Settings settings;
         settings.base = o.weatherUrl;
