@@ -1,0 +1,70 @@
+// ThermoBadgeOpt.dll: the look editor the indicator starts from its menu item "Вид" or a
+// double-click, as
+//   ThermoBadgeOpt.dll <handle of the indicator's command box>|<temperature>
+// Exit codes: 0 closed normally; 1 there is no display to show the window on; 2 the command
+// line was wrong (the message says why and how the program is called).
+
+#include "AppPaths.h"
+#include "DisplayCheck.h"
+#include "Draft.h"
+#include "EditorArgument.h"
+#include "EditorWindow.h"
+#include "UnixCommandChannel.h"
+#include "UnixSignals.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+using namespace tb;
+
+namespace {
+
+constexpr int kExitNoDisplay = 1;
+constexpr int kExitBadArgument = 2;
+
+void print(const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const QString missing = missingDisplay();
+    if (!missing.isEmpty()) {
+        // No application object yet, so the arguments are read as given.
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        const EditorArgument argument = parseEditorArgument(arguments);
+        if (argument.problem != EditorArgument::Problem::None) {
+            print(QStringLiteral("ThermoBadgeOpt.dll: ") + argumentErrorText(argument));
+            return kExitBadArgument;
+        }
+        print(QStringLiteral("ThermoBadgeOpt.dll: %1; the look editor needs a display (set DISPLAY or WAYLAND_DISPLAY)")
+                  .arg(missing));
+        return kExitNoDisplay;
+    }
+
+    QApplication app(argc, argv);
+    // QApplication has taken out its own options (-platform and the like); the rest are ours.
+    const EditorArgument argument = parseEditorArgument(QCoreApplication::arguments().mid(1));
+    if (argument.problem != EditorArgument::Problem::None) {
+        print(QStringLiteral("ThermoBadgeOpt.dll: ") + argumentErrorText(argument));
+        return kExitBadArgument;
+    }
+
+    UnixCommandChannel channel;
+    EditorWindow window({channel, argument.handle, argument.temperature, InitPaths(QCoreApplication::applicationDirPath()),
+        defaultDraftFile(), Regional::system()});
+    // Stopped from outside (the desktop session ends): unsaved changes become a draft.
+    UnixSignals stopSignals([&window](int) { window.closeKeepingDraft(); });
+    stopSignals.install();
+    window.show();
+    window.start();
+    return app.exec();
+}
