@@ -1,0 +1,50 @@
+#pragma once
+
+#include "UnixCommandChannel.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+
+namespace tb {
+
+// One indicator per user. The first start takes a lock in the private runtime folder (the
+// command channel's folder, with the same checks) and listens on a local socket beside it; a
+// later start finds the lock taken and asks the holder over that socket to show itself. The lock
+// is an flock on a file, which the kernel drops however its holder ends, so a crashed instance
+// never blocks a new start; the socket file it left behind is replaced. Where the folder cannot
+// be used the check is off (logged) and every start runs.
+class SingleInstance {
+public:
+    explicit SingleInstance(QString folder = commandChannelFolder());
+    // The primary lets go of the lock and removes its socket.
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Takes the lock unless another instance holds it, then listens for requests to show
+    // itself; whether this process is the one that runs. Needs a QCoreApplication; requests are
+    // served by its event loop.
+    bool tryBecomePrimary();
+    // Asks the running instance to show itself; whether it confirmed within `wait`.
+    bool notifyPrimary(std::chrono::milliseconds wait = std::chrono::seconds(5));
+    // Runs in the primary when another start asks it to show itself.
+    std::function<void()> onActivateRequested;
+
+    const QString& folder() const { return folder_; }
+    QString lockPath() const;
+    QString socketPath() const;
+
+private:
+    void serveConnection();
+
+    QString folder_;
+    int lockFd_ = -1;
+    std::unique_ptr<QLocalServer> server_;
+};
+
+} // namespace tb

@@ -1,0 +1,152 @@
+// One indicator per user: real processes racing for the lock (this test program starts itself
+// again as each instance), and what crashed instances leave behind.
+#include "SingleInstance.h"
+#include "QtTestLoop.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace tb;
+using tb::test::waitUntil;
+
+namespace {
+
+// As an instance: prints "primary" and serves until killed, printing "activated" per request;
+// or asks the primary and prints "notified" or "unanswered".
+int runInstance()
+{
+    int argc = 1;
+    char name[] = "instance";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    SingleInstance instance;
+    if (instance.tryBecomePrimary()) {
+        instance.onActivateRequested = [] {
+            std::puts("activated");
+            std::fflush(stdout);
+        };
+        std::puts("primary");
+        std::fflush(stdout);
+        return QCoreApplication::exec();
+    }
+    std::puts(instance.notifyPrimary() ? "notified" : "unanswered");
+    return 0;
+}
+
+[[maybe_unused]] const bool kRanAsInstance = [] {
+    if (!qEnvironmentVariableIsSet("THERMOBADGE_INSTANCE_ROLE"))
+        return false;
+    std::exit(runInstance());
+}();
+
+[[maybe_unused]] auto* const appEnvironment = ::testing::AddGlobalTestEnvironment(new test::AppEnvironment<QCoreApplication>);
+
+// A socket file nobody listens at, as a killed process leaves it.
+void leaveStaleSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = QFile::encodeName(path);
+    std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(fd, 1), 0);
+    ::close(fd);
+}
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    }
+    std::unique_ptr<QProcess> start()
+    {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("THERMOBADGE_INSTANCE_ROLE"), QStringLiteral("instance"));
+        p->setProcessEnvironment(env);
+        p->start(QCoreApplication::applicationFilePath(), {});
+        return p;
+    }
+    QTemporaryDir runtime;
+};
+
+} // namespace
+
+TEST_F(SingleInstanceTest, TwoStartsAtOnceLeaveExactlyOneAndACrashedOneBlocksNothing)
+{
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        // Started back to back: both race for the lock within the same millisecond or so.
+        std::unique_ptr<QProcess> a = start();
+        std::unique_ptr<QProcess> b = start();
+        ASSERT_TRUE(a->waitForStarted() && b->waitForStarted());
+        ASSERT_TRUE(waitUntil([&] { return a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning; }, 15000));
+        QProcess& second = a->state() == QProcess::NotRunning ? *a : *b;
+        QProcess& first = &second == a.get() ? *b : *a;
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+        EXPECT_EQ(second.readAllStandardOutput(), QByteArray("notified\n"));
+        QByteArray out;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                out += first.readAllStandardOutput();
+                return out == "primary\nactivated\n";
+            },
+            5000))
+            << out.toStdString();
+        EXPECT_EQ(first.state(), QProcess::Running);
+        // A crash: the lock goes with the process, the socket file stays for the next round.
+        first.kill();
+        ASSERT_TRUE(first.waitForFinished());
+        EXPECT_TRUE(QFile::exists(runtime.filePath(QStringLiteral("thermobadge/indicator.show"))));
+    }
+}
+
+TEST_F(SingleInstanceTest, LeftoversOfACrashDoNotBlockAndAnUnsafeFolderTurnsTheCheckOff)
+{
+    const QString folder = runtime.filePath(QStringLiteral("thermobadge"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0700), 0);
+    std::optional<SingleInstance> first;
+    first.emplace(folder);
+    leaveStaleSocket(first->socketPath());
+    QFile lock(first->lockPath());
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    // The command channel's name of a crashed indicator, pointing at nothing.
+    ASSERT_EQ(::symlink("2147483000", QFile::encodeName(folder + QStringLiteral("/indicator")).constData()), 0);
+
+    ASSERT_TRUE(first->tryBecomePrimary());
+    SingleInstance later(folder);
+    EXPECT_FALSE(later.tryBecomePrimary());
+    int activated = 0;
+    first->onActivateRequested = [&] { ++activated; };
+    std::unique_ptr<QProcess> other = start();
+    ASSERT_TRUE(waitUntil([&] { return other->state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(other->readAllStandardOutput(), QByteArray("notified\n"));
+    EXPECT_EQ(activated, 1);
+
+    // The holder ends normally: its socket goes and the next start runs.
+    first.reset();
+    EXPECT_FALSE(QFile::exists(later.socketPath()));
+    EXPECT_TRUE(later.tryBecomePrimary());
+
+    // A folder others could enter is not trusted: every start runs.
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    SingleInstance open1(folder);
+    SingleInstance open2(folder);
+    EXPECT_TRUE(open1.tryBecomePrimary());
+    EXPECT_TRUE(open2.tryBecomePrimary());
+}
