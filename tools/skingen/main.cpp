@@ -1,8 +1,9 @@
 // thermobadge-skingen: paints the sample skins that ship with ThermoBadge.
-//   thermobadge-skingen OUTPUT_FOLDER
+//   thermobadge-skingen OUTPUT_FOLDER [ICON_FOLDER]
 // writes OUTPUT_FOLDER/FotoMark/Winter/*.png, OUTPUT_FOLDER/FotoMark/Summer/*.png and the program
-// icon OUTPUT_FOLDER/ThermoBadge.png. The
-// pictures are drawn from code so that anyone can change and redraw them.
+// icon OUTPUT_FOLDER/ThermoBadge.png; with ICON_FOLDER also the desktop icon at every size of the
+// icon theme, ICON_FOLDER/hicolor/<size>x<size>/apps/thermobadge.png. The pictures are drawn from
+// code so that anyone can change and redraw them.
 
 #include <QDir>
 #include <QGuiApplication>
@@ -164,7 +165,8 @@ void thermometer(QPainter& p, const QRectF& r)
     glass.addEllipse(QPointF(w * 0.5, w * 0.74), w * 0.2, w * 0.2);
     glass.setFillRule(Qt::WindingFill);
     p.fillPath(glass.simplified(), QColor(240, 244, 250));
-    p.setPen(QPen(QColor(60, 70, 90), w * 0.05));
+    // At least a pixel wide, so the glass keeps its outline at 16 pixels.
+    p.setPen(QPen(QColor(60, 70, 90), std::max(1.0, w * 0.05)));
     p.drawPath(glass.simplified());
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(220, 40, 40));
@@ -177,8 +179,8 @@ void thermometer(QPainter& p, const QRectF& r)
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: thermobadge-skingen OUTPUT_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: thermobadge-skingen OUTPUT_FOLDER [ICON_FOLDER]\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
@@ -193,5 +195,13 @@ int main(int argc, char* argv[])
     ok &= save(summer + QStringLiteral("/meadow.png"), {200, 100}, meadow);
     ok &= save(summer + QStringLiteral("/cloud.png"), {128, 64}, sky);
     ok &= save(out.filePath(QStringLiteral("ThermoBadge.png")), {64, 64}, thermometer);
+    if (argc == 3) {
+        const QDir icons(QString::fromLocal8Bit(argv[2]));
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = icons.filePath(QStringLiteral("hicolor/%1x%1/apps").arg(size));
+            QDir().mkpath(folder);
+            ok &= save(folder + QStringLiteral("/thermobadge.png"), {size, size}, thermometer);
+        }
+    }
     return ok ? 0 : 1;
 }
