@@ -15,13 +15,31 @@ DialogCompanions::DialogCompanions(QWidget* indicatorWindow, int major, int mino
 
 DialogCompanions::~DialogCompanions()
 {
+    // Deleted, not closed: closing is the dialog's cancel, which must not run after the unload.
+    delete options_.data();
     delete slider_.data();
     delete about_.data();
 }
 
-void DialogCompanions::mnuOptions_Click() { qCInfo(lcCompanions) << "the options dialog is not part of this build yet"; }
+void DialogCompanions::mnuOptions_Click()
+{
+    if (!main_)
+        return;
+    if (!options_) {
+        frmMain& m = *main_;
+        options_ = new frmOptions(OptionsTarget{m.temper(), m.Prov(), m.fProvUnset(), m.ARun(), m.VerChk(), m.trayLook(),
+                                                [&m](double t, DateTime when) { m.ctlTemper_TemperReceive(t, when); },
+                                                [&m] { m.UpdateTrayIcon(); }},
+                                  m.options(), Autorun(Autorun::userEntryFile()), RunCommand::ofThisProgram());
+    }
+    options_->Show();
+}
 
-void DialogCompanions::SendText(const QString& text) { qCDebug(lcCompanions) << "no add-on linked; not sent:" << text; }
+void DialogCompanions::SendText(const QString& text)
+{
+    if (addon_)
+        addon_->SendText(text);
+}
 
 void DialogCompanions::showSlider()
 {
@@ -55,15 +73,20 @@ void DialogCompanions::showAbout()
     about_->activateWindow();
 }
 
-void DialogCompanions::mnuSelectSkin_Click() { qCInfo(lcCompanions) << "the look editor is not part of this build yet"; }
+void DialogCompanions::mnuSelectSkin_Click()
+{
+    if (main_)
+        main_->mnuSelectSkin_Click();
+}
 
-qint32 DialogCompanions::CheckOptDll(qint32) { return 0; }
+qint32 DialogCompanions::CheckOptDll(qint32) { return addon_ ? addon_->CheckOptDll() : 0; }
 
 void DialogCompanions::quit()
 {
     // The panel writes its own keys when it closes; an exit while it is open keeps them too.
     if (slider_ && slider_->isVisible())
         slider_->close();
+    delete options_.data();
     QCoreApplication::quit();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "AddonLink.h"
 #include "MainWindowParts.h"
 #include "frmAbout.h"
+#include "frmOptions.h"
 #include "frmSlider.h"
 
 #include <QLoggingCategory>
@@ -15,16 +17,17 @@ Q_DECLARE_LOGGING_CATEGORY(lcCompanions)
 
 class frmMain;
 
-// The windows the indicator opens: the scale and transparency panel (one for the run, modal
-// to the indicator window) and the about box (modeless, above other windows). The options
-// dialog and the look editor add-on are not part of this build yet: asking for them is
-// logged, and no add-on is ever linked.
+// The windows the indicator opens: the options dialog (one at a time, modeless, without
+// owner), the scale and transparency panel (one for the run, modal to the indicator window)
+// and the about box (modeless, above other windows), and the look editor add-on's link.
 class DialogCompanions final : public MainWindowCompanions {
 public:
     DialogCompanions(QWidget* indicatorWindow, int major, int minor);
     ~DialogCompanions() override;
     // The main window whose state the panel edits; set once it exists.
     void attach(frmMain& main) { main_ = &main; }
+    // The look editor add-on's link, which carries SendText and the link probe.
+    void attachAddon(AddonLink& link) { addon_ = &link; }
 
     void mnuOptions_Click() override;
     void SendText(const QString& text) override;
@@ -42,6 +45,8 @@ private:
     QWidget* window_;
     int major_, minor_;
     frmMain* main_ = nullptr;
+    AddonLink* addon_ = nullptr;
+    QPointer<frmOptions> options_;
     QPointer<frmSlider> slider_;
     QPointer<frmAbout> about_;
 };

@@ -57,10 +57,19 @@ QStringList argumentList(int argc, char* argv[])
 struct CommandLine {
     bool done = false; // answered already (help, version or a mistake)
     int exitCode = 0;
-    std::optional<QString> snapshot;
+    std::optional<QString> snapshot{};
     std::optional<QString> send{};
     qreal scale = 1.0;
 };
+
+// The command line answered already, with the exit code.
+CommandLine answered(int exitCode)
+{
+    CommandLine out;
+    out.done = true;
+    out.exitCode = exitCode;
+    return out;
+}
 
 // The program icon with pictures from 16 to 64 pixels, so window lists and trays need not
 // scale one picture on the fly.
@@ -98,25 +107,25 @@ CommandLine readCommandLine(const QStringList& args)
     CommandLine out;
     if (!cli.parse(args)) {
         std::fprintf(stderr, "ThermoBadge: %s (try --help)\n", qPrintable(cli.errorText()));
-        return {true, 2};
+        return answered(2);
     }
     if (cli.isSet(help)) {
         std::fputs(qPrintable(cli.helpText()), stdout);
-        return {true, 0};
+        return answered(0);
     }
     if (cli.isSet(version)) {
         std::printf("ThermoBadge %s\n", THERMOBADGE_VERSION);
-        return {true, 0};
+        return answered(0);
     }
     if (!cli.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "ThermoBadge: unexpected argument %s (try --help)\n", qPrintable(cli.positionalArguments().first()));
-        return {true, 2};
+        return answered(2);
     }
     bool ok = false;
     out.scale = cli.value(scale).toDouble(&ok);
     if (!ok || out.scale < 1 || out.scale > 4) {
         std::fprintf(stderr, "ThermoBadge: --scale takes a number from 1 to 4\n");
-        return {true, 2};
+        return answered(2);
     }
     if (cli.isSet(snapshot))
         out.snapshot = cli.value(snapshot);
@@ -238,6 +247,7 @@ int main(int argc, char* argv[])
     companions.attach(main);
     AddonLink addon(AddonLinkEnv{channel, processes, messages});
     main.attachAddon(addon);
+    companions.attachAddon(addon);
 
     // Escape, the window manager's close command, SIGINT/SIGTERM and the end of the desktop
     // session all end the program the way the menu's exit does.
