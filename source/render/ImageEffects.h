@@ -4,6 +4,10 @@
 #include "StaleMark.h"
 
 #include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QRectF>
+#include <QSize>
 
 #include <array>
 
@@ -27,11 +31,27 @@ ColorMatrix identityColorMatrix();
 // Format_ARGB32_Premultiplied first.
 void applyColorMatrix(QImage& image, const ColorMatrix& matrix);
 
+// Paints a colour of straight alpha through a coverage mask (Format_Alpha8, one byte a pixel,
+// 0 to 255) whose top-left lies at `origin` on the canvas (Format_ARGB32_Premultiplied), with
+// the arithmetic of Qt's raster engine: an opaque colour gives the pixels of filling the covered
+// shape with QPainter; a translucent one those of filling it opaque into a layer and drawing the
+// layer at the colour's alpha as painter opacity. Returns the canvas area it may have changed.
+QRect blendCoverage(QImage& canvas, const QImage& coverage, QPoint origin, QRgb colour);
+
+// The picture enlarged to `size` exactly as QImage::scaled(size, Qt::IgnoreAspectRatio,
+// Qt::SmoothTransformation) enlarges it (bilinear between pixel centres, 8-bit weights,
+// truncated), the same pixels in a fraction of the time. Null unless `size` is at least the
+// picture's size both ways and the picture is premultiplied ARGB32: other scalings go to Qt.
+QImage enlarged(const QImage& picture, QSize size);
+
 // The rim width of the stale-reading disc of diameter `diameter`.
 float StaleMarkRimWidth(float diameter);
 
 // Draws the stale-reading marker (a red disc with a white rim and a white bar) in the position
 // `mark.nPos` on a canvas of W x H pixels.
 void DrawStaleMark(QPainter& g, float W, float H, const StaleMark& mark);
+
+// Where DrawStaleMark draws: the disc and its rim; null for a position it does not draw at.
+QRectF StaleMarkBounds(float W, float H, const StaleMark& mark);
 
 } // namespace tb

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <cstring>
 
 namespace tb {
 
@@ -74,44 +75,12 @@ qreal usableRatio(qreal ratio)
     return 1;
 }
 
-// Fills the pieces moved to `at` with a colour of straight alpha. A translucent colour is
-// filled opaque into a layer just big enough for the pieces, and the layer is blended with the
-// colour's alpha: the same pixels, but Qt's raster engine hands translucent solid fills with
-// many spans to the global thread pool, and on a small machine the hand-offs cost more than the
-// fill (a 40 px glyph run: 114 us against 46 us opaque), while blending a layer stays on this
-// thread.
-void fillAt(QPainter& g, const GlyphPieces& shape, QPointF at, QRgb colour)
+// Paints a colour through the coverage of a shape drawn at `at`; returns the area it may have
+// changed.
+QRect paintShape(QImage& canvas, const GlyphPieces& shape, QPointF at, QRgb colour)
 {
-    const int alpha = qAlpha(colour);
-    if (alpha == 0 || shape.isEmpty())
-        return;
-    if (alpha == 255) {
-        g.save();
-        g.translate(at);
-        for (const QPainterPath& piece : shape.pieces)
-            g.fillPath(piece, QColor::fromRgba(colour));
-        g.restore();
-        return;
-    }
-    const QRect canvas(0, 0, g.device()->width(), g.device()->height());
-    const QRect area = shape.bounds.translated(at).toAlignedRect() & canvas;
-    if (area.isEmpty())
-        return;
-    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull())
-        return;
-    layer.fill(Qt::transparent);
-    {
-        QPainter l(&layer);
-        l.setRenderHint(QPainter::Antialiasing, true);
-        l.translate(at - QPointF(area.topLeft()));
-        for (const QPainterPath& piece : shape.pieces)
-            l.fillPath(piece, QColor::fromRgba(colour | 0xFF000000u));
-    }
-    g.save();
-    g.setOpacity(alpha / 255.0);
-    g.drawImage(area.topLeft(), layer);
-    g.restore();
+    const CoverageMask mask = shape.coverageAt(at, canvas.size());
+    return mask.coverage ? blendCoverage(canvas, *mask.coverage, mask.origin, colour) : QRect();
 }
 
 } // namespace
@@ -147,19 +116,43 @@ OverlayResult OverlayRenderer::RenderOverlay(
     // The picture is scaled once, from its source straight to the device size.
     const QImage& picture = scaledPicture(device, BuildColorMatrix(adjust));
     // The surface starts transparent and the picture is drawn onto it unblended, so the canvas
-    // starts as a copy of the recoloured picture; the cached picture itself stays untouched.
-    QImage canvas = picture.copy();
-    QPainter g;
-    if (!beginCanvas(g, canvas))
+    // starts as the recoloured picture; the cached picture itself stays untouched.
+    Canvas& canvas = pictureCanvas(picture);
+    if (!usableCanvas(canvas.image))
         return result;
 
     if (prepareText(style, ratio, result.fontReplaced)) {
         const QSizeF box = glyphs_.box();
-        drawText(g, style, QPointF((W - box.width()) / 2 + sx * style.nTextX, (H - box.height()) / 2 - sy * style.nTextY), ratio);
+        canvas.dirty |= drawText(canvas.image, style,
+            QPointF((W - box.width()) / 2 + sx * style.nTextX, (H - box.height()) / 2 - sy * style.nTextY), ratio);
     }
-    drawMark(g, W, H, mark, ratio);
-    g.end();
-    return finished(std::move(canvas), ratio, style, result);
+    canvas.dirty |= drawMark(canvas.image, W, H, mark, ratio);
+    // Painted in device pixels; from here on a painter draws the canvas at its logical size.
+    canvas.image.setDevicePixelRatio(ratio);
+    result.drawn = true;
+    result.canvas = canvas.image; // shared: the next drawing goes to the other canvas
+    result.constantAlpha = 255 - style.nTrans;
+    return result;
+}
+
+OverlayRenderer::Canvas& OverlayRenderer::pictureCanvas(const QImage& picture)
+{
+    Canvas& canvas = canvases_[nextCanvas_];
+    nextCanvas_ ^= 1;
+    // A canvas nobody else holds any more, made from the same picture, only needs back what
+    // the last drawing on it covered; otherwise it is made afresh.
+    if (canvas.image.isDetached() && canvas.picture == scaledStamp_ && canvas.image.size() == picture.size()) {
+        canvas.image.setDevicePixelRatio(1); // painted in device pixels
+        const QRect dirty = canvas.dirty & picture.rect();
+        for (int y = dirty.top(); y <= dirty.bottom(); ++y)
+            std::memcpy(canvas.image.scanLine(y) + dirty.left() * 4, picture.constScanLine(y) + dirty.left() * 4,
+                static_cast<std::size_t>(dirty.width()) * 4);
+    } else {
+        canvas.image = picture.copy();
+        canvas.picture = scaledStamp_;
+    }
+    canvas.dirty = QRect();
+    return canvas;
 }
 
 OverlayResult OverlayRenderer::drawTextAlone(OverlayStyle& style, const StaleMark& mark, qreal ratio)
@@ -187,17 +180,19 @@ OverlayResult OverlayRenderer::drawTextAlone(OverlayStyle& style, const StaleMar
     if (device.isEmpty())
         return result;
     QImage canvas(device, QImage::Format_ARGB32_Premultiplied);
-    if (!canvas.isNull())
-        canvas.fill(Qt::transparent);
-    QPainter g;
-    if (!beginCanvas(g, canvas))
+    if (!usableCanvas(canvas))
         return result;
+    canvas.fill(Qt::transparent);
 
     if (withText)
-        drawText(g, style, QPointF((W - w) / 2 - whole.left(), (H - h) / 2 - whole.top()), ratio);
-    drawMark(g, W, H, mark, ratio);
-    g.end();
-    return finished(std::move(canvas), ratio, style, result);
+        drawText(canvas, style, QPointF((W - w) / 2 - whole.left(), (H - h) / 2 - whole.top()), ratio);
+    drawMark(canvas, W, H, mark, ratio);
+    // Painted in device pixels; from here on a painter draws the canvas at its logical size.
+    canvas.setDevicePixelRatio(ratio);
+    result.drawn = true;
+    result.canvas = std::move(canvas);
+    result.constantAlpha = 255 - style.nTrans;
+    return result;
 }
 
 QSize OverlayRenderer::deviceSize(float W, float H, qreal ratio)
@@ -218,35 +213,35 @@ QSize OverlayRenderer::deviceSize(float W, float H, qreal ratio)
     return {std::max(1, static_cast<int>(std::lround(lw * ratio))), std::max(1, static_cast<int>(std::lround(lh * ratio)))};
 }
 
-bool OverlayRenderer::beginCanvas(QPainter& g, QImage& canvas)
+bool OverlayRenderer::usableCanvas(const QImage& canvas)
 {
-    if (canvas.isNull() || !g.begin(&canvas)) {
+    if (canvas.isNull()) {
         log_.GdipCheck(gdip::OutOfMemory, "no memory for the drawing surface");
         return false;
     }
-    g.setRenderHint(QPainter::Antialiasing, true);
     return true;
 }
 
-void OverlayRenderer::drawMark(QPainter& g, float W, float H, const StaleMark& mark, qreal ratio)
+QRect OverlayRenderer::drawMark(QImage& canvas, float W, float H, const StaleMark& mark, qreal ratio)
 {
     if (!mark.fShow)
-        return;
+        return {};
     // The marker is laid out in logical pixels and painted through the scale, at device resolution.
-    g.save();
-    g.scale(ratio, ratio);
-    DrawStaleMark(g, W, H, mark);
-    g.restore();
-}
-
-OverlayResult OverlayRenderer::finished(QImage&& canvas, qreal ratio, const OverlayStyle& style, OverlayResult result)
-{
-    // Painted in device pixels; from here on a painter draws the canvas at its logical size.
-    canvas.setDevicePixelRatio(ratio);
-    result.drawn = true;
-    result.canvas = std::move(canvas);
-    result.constantAlpha = 255 - style.nTrans;
-    return result;
+    {
+        QPainter g(&canvas);
+        g.setRenderHint(QPainter::Antialiasing, true);
+        g.scale(ratio, ratio);
+        DrawStaleMark(g, W, H, mark);
+    }
+    // Where it drew: the disc with its rim, and a pixel of antialiasing around.
+    const QRectF bounds = StaleMarkBounds(W, H, mark);
+    const QRect device(QPoint(0, 0), canvas.size());
+    if (!std::isfinite(bounds.x()) || !std::isfinite(bounds.y()) || !std::isfinite(bounds.width())
+        || !std::isfinite(bounds.height()) || !sensibleCoordinate(bounds.x()) || !sensibleCoordinate(bounds.y())
+        || !sensibleCoordinate(bounds.width()) || !sensibleCoordinate(bounds.height()))
+        return device;
+    const QRectF scaled(bounds.x() * ratio, bounds.y() * ratio, bounds.width() * ratio, bounds.height() * ratio);
+    return scaled.toAlignedRect().adjusted(-2, -2, 2, 2) & device;
 }
 
 bool OverlayRenderer::readPicture(const QString& file)
@@ -327,19 +322,28 @@ const QImage& OverlayRenderer::scaledPicture(QSize size, const ColorMatrix& matr
 {
     if (scaledFor_ == decodedFor_ && scaledSize_ == size && scaledMatrix_ == matrix)
         return scaled_;
+    // Recolour at the picture's own size (as the colour matrix applies to the source), then
+    // scale with area-averaging filtering. The destination rectangle is the canvas rounded to
+    // whole pixels, which differs from the exact W x H by less than half a pixel. The recoloured
+    // source is kept, so a new scale (the panel's bars move it step by step) only scales again.
+    if (recolouredFor_ != decodedFor_ || recolouredMatrix_ != matrix) {
+        recolouredFor_ = decodedFor_;
+        recolouredMatrix_ = matrix;
+        recoloured_ = decoded_;
+        applyColorMatrix(recoloured_, matrix);
+    }
+    ++scaledStamp_;
     scaledFor_ = decodedFor_;
     scaledSize_ = size;
     scaledMatrix_ = matrix;
-    // Recolour at the picture's own size (as the colour matrix applies to the source), then
-    // scale with area-averaging filtering. The destination rectangle is the canvas rounded to
-    // whole pixels, which differs from the exact W x H by less than half a pixel.
-    QImage recoloured = decoded_;
-    applyColorMatrix(recoloured, matrix);
-    scaled_ = recoloured.size() == size ? recoloured : recoloured.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (recoloured_.size() == size)
+        scaled_ = recoloured_;
+    else if (scaled_ = enlarged(recoloured_, size); scaled_.isNull())
+        scaled_ = recoloured_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (!scaled_.isNull() && scaled_.format() != QImage::Format_ARGB32_Premultiplied)
         scaled_.convertTo(QImage::Format_ARGB32_Premultiplied);
-    if (scaled_.isNull())
-        scaledFor_ = ~std::uint64_t {0}; // try again next time rather than keep a failure
+    if (scaled_.isNull() || recoloured_.isNull())
+        scaledFor_ = recolouredFor_ = ~std::uint64_t {0}; // try again next time rather than keep a failure
     return scaled_;
 }
 
@@ -397,44 +401,48 @@ QRectF OverlayRenderer::textExtent(const OverlayStyle& style)
     return extent;
 }
 
-void OverlayRenderer::drawText(QPainter& g, const OverlayStyle& style, QPointF layout, qreal ratio)
+QRect OverlayRenderer::drawText(QImage& canvas, const OverlayStyle& style, QPointF layout, qreal ratio)
 {
     log_.setGdipStage(kStageLayout);
     // Offsets of the text follow the scale; the font size and the shadow offsets do not.
     if (!sensibleCoordinate(layout.x()) || !sensibleCoordinate(layout.y()) || !sensibleCoordinate(style.nShadowX)
         || !sensibleCoordinate(style.nShadowY)) {
         qCWarning(lcRender) << "text position out of range, text not drawn:" << layout << style.nShadowX << style.nShadowY;
-        return;
+        return {};
     }
 
     const float penWidth = outlinePenWidth(style);
     const QRgb opaque = 0xFF000000u;
     const QRgb shadowMask = static_cast<QRgb>(style.nShadowAlpha) << 24;
     const QRgb shadow = static_cast<QRgb>(style.nShadowColor) | shadowMask;
-    DrawTextPass(g, layout, TextPass {shadow, shadow, +1, style.fShadow, style.fShadow, penWidth}, style, ratio);
-    DrawTextPass(g, layout,
+    QRect changed
+        = DrawTextPass(canvas, layout, TextPass {shadow, shadow, +1, style.fShadow, style.fShadow, penWidth}, style, ratio);
+    changed |= DrawTextPass(canvas, layout,
         TextPass {static_cast<QRgb>(style.nTextColor) | opaque, static_cast<QRgb>(style.nOutlineColor) | opaque, -1,
             style.fTextFill, true, penWidth},
         style, ratio);
+    return changed;
 }
 
-void OverlayRenderer::DrawTextPass(QPainter& g, QPointF& layout, const TextPass& pass, const OverlayStyle& style, qreal ratio)
+QRect OverlayRenderer::DrawTextPass(QImage& canvas, QPointF& layout, const TextPass& pass, const OverlayStyle& style, qreal ratio)
 {
     // The layout point moves whether or not the pass draws, so the text pass always ends
     // where the text belongs.
     layout += QPointF(style.nShadowX * pass.direction, -style.nShadowY * pass.direction);
     if (!pass.enabled || glyphs_.path().isEmpty())
-        return;
+        return {};
     // The outlines are in device pixels, so is the point they are filled at.
     const QPointF at = layout * ratio;
+    QRect changed;
     if (pass.fill && !style.fFillOver)
-        fillAt(g, glyphs_.path(), at, pass.brushColor);
+        changed |= paintShape(canvas, glyphs_.path(), at, pass.brushColor);
     // The pen is the area its stroke covers, filled. A pen width the formula drives to zero or
     // below (very wide nominal outlines) draws nothing.
     if (style.fOutline && pass.penWidth > 0 && std::isfinite(pass.penWidth))
-        fillAt(g, glyphs_.stroke(pass.penWidth), at, pass.penColor);
+        changed |= paintShape(canvas, glyphs_.stroke(pass.penWidth), at, pass.penColor);
     if (pass.fill && style.fFillOver)
-        fillAt(g, glyphs_.path(), at, pass.brushColor);
+        changed |= paintShape(canvas, glyphs_.path(), at, pass.brushColor);
+    return changed;
 }
 
 } // namespace tb

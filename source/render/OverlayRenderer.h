@@ -10,13 +10,12 @@
 #include <QHash>
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 #include <QRectF>
 #include <QRgb>
 #include <QString>
 
 #include <cstdint>
-
-class QPainter;
 
 namespace tb {
 
@@ -52,9 +51,9 @@ struct TextPass {
 // at device resolution.
 //
 // Only the picture file's bytes (PicBytes) are meant to survive between drawings; the decoded
-// picture, the scaled and recoloured picture and the text outline are kept as well, each for
-// exactly the inputs it was made from, so a redraw that changes only the text or the marker
-// costs a copy of the canvas and two path fills.
+// picture, the recoloured picture, its scaled copy, the text outline and its coverage are kept
+// as well, each for exactly the inputs it was made from, so a redraw that changes only the text
+// or the marker restores the picture where the last text and marker were and blends the text.
 class OverlayRenderer {
 public:
     explicit OverlayRenderer(GdipLog& log)
@@ -84,15 +83,21 @@ private:
     std::int32_t decodePicture();
     OverlayResult drawTextAlone(OverlayStyle& style, const StaleMark& mark, qreal ratio);
     QSize deviceSize(float W, float H, qreal ratio);
-    bool beginCanvas(QPainter& g, QImage& canvas);
-    static void drawMark(QPainter& g, float W, float H, const StaleMark& mark, qreal ratio);
-    static OverlayResult finished(QImage&& canvas, qreal ratio, const OverlayStyle& style, OverlayResult result);
+    // A canvas handed out, and what was drawn over its picture.
+    struct Canvas {
+        QImage image;
+        std::uint64_t picture = 0; // the scaledStamp_ of the picture it was made from
+        QRect dirty; // device pixels the last drawing may have changed
+    };
+    Canvas& pictureCanvas(const QImage& picture);
+    bool usableCanvas(const QImage& canvas);
+    static QRect drawMark(QImage& canvas, float W, float H, const StaleMark& mark, qreal ratio);
     const QImage& scaledPicture(QSize size, const ColorMatrix& matrix);
     QString lookupFamily(const QString& name);
     bool prepareText(OverlayStyle& style, qreal ratio, bool& fontReplaced);
     QRectF textExtent(const OverlayStyle& style);
-    void drawText(QPainter& g, const OverlayStyle& style, QPointF layout, qreal ratio);
-    void DrawTextPass(QPainter& g, QPointF& layout, const TextPass& pass, const OverlayStyle& style, qreal ratio);
+    QRect drawText(QImage& canvas, const OverlayStyle& style, QPointF layout, qreal ratio);
+    QRect DrawTextPass(QImage& canvas, QPointF& layout, const TextPass& pass, const OverlayStyle& style, qreal ratio);
 
     GdipLog& log_;
     QByteArray picBytes_;
@@ -106,11 +111,22 @@ private:
     const char* decodeReason_ = nullptr;
     QImage decoded_;
 
-    // The decoded picture recoloured and scaled to the canvas size.
+    // The decoded picture recoloured at its own size.
+    std::uint64_t recolouredFor_ = ~std::uint64_t {0};
+    ColorMatrix recolouredMatrix_ {};
+    QImage recoloured_;
+
+    // The recoloured picture scaled to the canvas size; the stamp counts its changes.
     std::uint64_t scaledFor_ = ~std::uint64_t {0};
     QSize scaledSize_;
     ColorMatrix scaledMatrix_ {};
     QImage scaled_;
+    std::uint64_t scaledStamp_ = 0;
+
+    // Drawings alternate between two canvases: while the window shows one, the next drawing
+    // goes to the other, which then only needs the picture back where text and marker were.
+    Canvas canvases_[2];
+    int nextCanvas_ = 0;
 
     QHash<QString, QString> families_; // font name -> installed family ("" when missing)
     TextGlyphs glyphs_;

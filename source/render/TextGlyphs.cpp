@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QPainterPathStroker>
 #include <QStringList>
 #include <QTransform>
@@ -68,6 +69,52 @@ GlyphPieces GlyphPieces::of(const QPainterPath& path)
         out.pieces[piece].addPolygon(polygons[i]);
     }
     return out;
+}
+
+CoverageMask GlyphPieces::coverageAt(QPointF at, QSize canvas) const
+{
+    if (pieces.empty())
+        return {};
+    const QPointF whole(std::floor(at.x()), std::floor(at.y()));
+    const QPointF phase = at - whole;
+    const QPoint shift = whole.toPoint();
+    const QRect visible = bounds.translated(phase).toAlignedRect() & QRect(-shift, canvas);
+    if (visible.isEmpty())
+        return {};
+    for (const Rasterised& r : rasterised_)
+        if (!r.coverage.isNull() && r.phase == phase && r.area.contains(visible))
+            return {&r.coverage, shift + r.area.topLeft()};
+
+    // The whole shape, so that the other pass finds it too; only what shows of a shape much
+    // larger than the canvas.
+    QRect area = bounds.translated(phase).toAlignedRect();
+    if (static_cast<double>(area.width()) * area.height() > 4.0 * visible.width() * visible.height() + 65536.0)
+        area = visible;
+    Rasterised& r = rasterised_[nextSlot_];
+    nextSlot_ = (nextSlot_ + 1) % static_cast<int>(rasterised_.size());
+    r.phase = phase;
+    r.area = area;
+    // Filled opaque into premultiplied ARGB32, where the raster engine blends spans on this
+    // thread (into Alpha8 it goes through its generic path, which hands spans to the thread
+    // pool); the alpha channel is the coverage.
+    QImage filled(area.size(), QImage::Format_ARGB32_Premultiplied);
+    r.coverage = QImage(area.size(), QImage::Format_Alpha8);
+    if (filled.isNull() || r.coverage.isNull())
+        return {};
+    filled.fill(0);
+    QPainter g(&filled);
+    g.setRenderHint(QPainter::Antialiasing, true);
+    g.translate(phase - QPointF(area.topLeft()));
+    for (const QPainterPath& piece : pieces)
+        g.fillPath(piece, QColor(Qt::black));
+    g.end();
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(filled.constScanLine(y));
+        uchar* to = r.coverage.scanLine(y);
+        for (int x = 0; x < area.width(); ++x)
+            to[x] = static_cast<uchar>(from[x] >> 24);
+    }
+    return {&r.coverage, shift + area.topLeft()};
 }
 
 void TextGlyphs::prepare(const QString& text, const GlyphFont& font, qreal deviceScale)

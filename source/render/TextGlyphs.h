@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QImage>
 #include <QPainterPath>
+#include <QPoint>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
 
+#include <array>
 #include <vector>
 
 namespace tb {
@@ -20,6 +23,13 @@ struct GlyphFont {
     friend bool operator==(const GlyphFont&, const GlyphFont&) = default;
 };
 
+// How much of each device pixel a shape covers, 0 to 255, as the antialiasing rasteriser
+// computes it: `coverage` (Format_Alpha8) lies on the canvas with its top-left at `origin`.
+struct CoverageMask {
+    const QImage* coverage = nullptr; // null when nothing of the shape is on the canvas
+    QPoint origin;
+};
+
 // A filled outline cut into pieces that share no pixel: filling the pieces one after another
 // covers exactly what filling the whole outline with the winding rule covers, in less time.
 struct GlyphPieces {
@@ -29,6 +39,20 @@ struct GlyphPieces {
     // The outline of `path`, flattened and cut into pieces.
     static GlyphPieces of(const QPainterPath& path);
     bool isEmpty() const { return pieces.empty(); }
+
+    // The pieces' coverage when drawn at `at` (device pixels) on a canvas of `canvas`. The
+    // coverage depends only on where `at` falls within a pixel, so the shadow and the text
+    // (whole pixels apart) share one rasterisation; the last two are kept.
+    CoverageMask coverageAt(QPointF at, QSize canvas) const;
+
+private:
+    struct Rasterised {
+        QPointF phase; // `at` less its whole pixels
+        QRect area; // of the mask, whole pixels relative to `at`'s whole pixels
+        QImage coverage;
+    };
+    mutable std::array<Rasterised, 2> rasterised_;
+    mutable int nextSlot_ = 0;
 };
 
 // The glyph outlines of one text, measured the way a typographic string format measures it:
