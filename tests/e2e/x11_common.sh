@@ -23,13 +23,22 @@ waitfor() { # seconds, command...
 }
 
 # A private X server of the given size (Xvfb picks a free display and writes it to fd 3).
+# A server that lost a race for its display number exits at once; then another is started.
 start_x() { # WIDTHxHEIGHT
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-  pids+=("$!")
+  local attempt xvfb
   has_display() { [ -s "$tmp/display" ]; }
-  waitfor 10 has_display || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$tmp/display")"
-  waitfor 10 xwininfo -root || fail "Xvfb does not answer"
+  for attempt in 1 2 3; do
+    rm -f "$tmp/display"
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+    xvfb=$!
+    pids+=("$xvfb")
+    waitfor 10 has_display || continue
+    export DISPLAY=":$(head -n1 "$tmp/display")"
+    waitfor 10 xwininfo -root || continue
+    sleep 0.2
+    kill -0 "$xvfb" 2>/dev/null && xwininfo -root >/dev/null 2>&1 && return 0
+  done
+  fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 }
 
 start_openbox() {
