@@ -60,7 +60,7 @@ start_indicator() {
   XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=xcb THERMOBADGE_LOOPBACK_ONLY=1 "$program/ThermoBadge" >"$tmp/indicator.log" 2>&1 &
   indicator=$!
   pids+=("$indicator")
-  window() { xwininfo -root -tree | awk '/"ThermoBadge": \("ThermoBadge"/ {print $1; exit}'; }
+  window() { xwininfo -root -tree 2>/dev/null | awk '/"ThermoBadge": \("ThermoBadge"/ {print $1; exit}'; }
   has_window() { [ -n "$(window)" ]; }
   waitfor 10 has_window || fail "the indicator window did not appear"
   id=$(window)
