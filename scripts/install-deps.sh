@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and ./run.sh need.
+# Installs the Debian 12 packages the build, the tests and ./run.sh need; with --packaging also
+# those scripts/package.sh needs.
 # Idempotent: prints nothing and changes nothing when everything is already there.
 set -euo pipefail
 
@@ -17,7 +18,15 @@ packages=(
   desktop-file-utils # desktop-file-validate checks the autostart entry the options dialog writes
   # Cairo and Magick++ draw the overlay beside ours in peer_overlay_bench and peer_tests.
   libcairo2-dev libmagick++-dev
+  # The installed tree and its test: the AppStream metadata checked, the man pages written from
+  # --help and read back (desktop-file-validate, above, checks the desktop entry too).
+  appstream help2man man-db
 )
+# scripts/package.sh (--packaging): the package checker, and dpkg-shlibdeps with the file type
+# probe CPack uses to find the programs whose library dependencies it computes.
+if [ "${1:-}" = "--packaging" ]; then
+  packages+=(lintian dpkg-dev file)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
