@@ -2,6 +2,7 @@
 
 #include "ComponentError.h"
 #include "SettingsPlacement.h"
+#include "WindowBorder.h"
 #include "ctlTemper.h"
 #include "mColorSelect.h"
 
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -80,6 +82,8 @@ void frmOptions::Show()
     if (!loaded_) {
         Form_Load();
         show();
+        // A fixed border without a caption, once Qt has set its own frame hints.
+        QTimer::singleShot(0, this, [this] { setBorderOnly(this); });
     }
     raise();
     activateWindow();

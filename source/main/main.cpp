@@ -16,6 +16,7 @@
 #include "RendererDrawing.h"
 #include "ScreenRescue.h"
 #include "SettingsPlacement.h"
+#include "SingleInstance.h"
 #include "UnixCommandChannel.h"
 #include "UnixSignals.h"
 #include "frmErr.h"
@@ -24,6 +25,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QSessionManager>
 #include <QStandardPaths>
@@ -110,7 +112,9 @@ CommandLine readCommandLine(const QStringList& args)
         return answered(2);
     }
     if (cli.isSet(help)) {
-        std::fputs(qPrintable(cli.helpText()), stdout);
+        // No application object yet: name the program as it was called (help2man calls it
+        // through the installed link).
+        std::fputs(qPrintable(cli.helpText().replace(QStringLiteral("<executable_name>"), QFileInfo(args.first()).fileName())), stdout);
         return answered(0);
     }
     if (cli.isSet(version)) {
@@ -232,6 +236,15 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    // One indicator per user: a second start brings the running one to the front and ends.
+    SingleInstance instance;
+    if (!instance.tryBecomePrimary()) {
+        const bool shown = instance.notifyPrimary(); // waits up to 5 s for the running one to confirm
+        std::printf(shown ? "ThermoBadge is already running: its window was brought to the front\n"
+                          : "ThermoBadge is already running (it did not answer; see the message above)\n");
+        return 0;
+    }
+
     IndicatorWindow window;
     // Every window of the program shows the icon in window lists and alt-tab.
     QApplication::setWindowIcon(programIcon);
@@ -248,6 +261,11 @@ int main(int argc, char* argv[])
     AddonLink addon(AddonLinkEnv{channel, processes, messages});
     main.attachAddon(addon);
     companions.attachAddon(addon);
+    instance.onActivateRequested = [&] {
+        if (!window.isVisible())
+            main.mnuShow_Click();
+        window.activate();
+    };
 
     // Escape, the window manager's close command, SIGINT/SIGTERM and the end of the desktop
     // session all end the program the way the menu's exit does.

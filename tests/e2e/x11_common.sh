@@ -7,6 +7,10 @@ done
 
 tmp=$(mktemp -d)
 pids=()
+# A runtime folder of its own: the command channel and the one-instance lock live there, so a
+# test never meets an indicator the user (or another test) runs.
+export XDG_RUNTIME_DIR="$tmp/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 shots="${shots:-}"
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$tmp"; }
 trap cleanup EXIT

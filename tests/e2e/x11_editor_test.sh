@@ -14,8 +14,6 @@ needs="Xvfb openbox xdotool xwininfo import convert compare"
 # The editor writes the skin list: work on a copy of the program folder.
 program="$tmp/program"
 cp -r "$source_program" "$program"
-export XDG_RUNTIME_DIR="$tmp/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 
 start_x 1280x800
 start_openbox

@@ -7,6 +7,7 @@
 #include "PicturePane.h"
 #include "SkinBrowser.h"
 #include "TextPane.h"
+#include "AppPaths.h"
 #include "WriteInIKey.h"
 
 #include <QApplication>
@@ -196,8 +197,16 @@ void EditorWindow::refresh()
 
 bool EditorWindow::save()
 {
+    // An installed program folder cannot be written: the look goes to the user's own copy of
+    // the skin list (made from the program's on the first save).
+    const QString iniFile = skinIniForWriting(setup_.paths);
+    if (iniFile.isEmpty()) {
+        showError(QStringLiteral("Вид не сохранён.\nНет места для списка шаблонов пользователя: %1\nИзменения остались в редакторе.")
+                      .arg(setup_.paths.IniFile));
+        return false;
+    }
     const IniWrite w = WriteInIKey(QStringLiteral("General"), QStringLiteral("Selected"),
-        session_->commands().argument(session_->look()), setup_.paths.IniFile);
+        session_->commands().argument(session_->look()), iniFile);
     if (!w.ok()) {
         showError(
             QStringLiteral("Вид не сохранён.\n%1\nИзменения остались в редакторе: можно исправить причину и сохранить ещё раз.")
