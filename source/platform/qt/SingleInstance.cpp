@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "PrivateFolder.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QLocalServer>
@@ -33,17 +35,11 @@ QString errnoText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// The channel's folder rules: a directory of this user, not a link, mode 0700, created so when
-// missing.
+// The channel's folder rules (PrivateFolder.h).
 bool privateFolder(const QString& folder)
 {
-    const QByteArray path = QFile::encodeName(folder);
-    if (::mkdir(path.constData(), 0700) == 0)
-        ::chmod(path.constData(), 0700); // whatever the umask took away
-    struct stat st { };
-    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 0777) != 0700) {
-        qCWarning(lcInstance).noquote() << folder << "is not a private folder of this user (mode 700)"
-                                        << "- a second start is not detected";
+    if (const std::optional<QString> problem = privateFolderProblem(folder)) {
+        qCWarning(lcInstance).noquote() << *problem << "- a second start is not detected";
         return false;
     }
     return true;

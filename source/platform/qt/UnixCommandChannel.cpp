@@ -72,32 +72,14 @@ const sockaddr* asAddress(const sockaddr_un& address)
     return reinterpret_cast<const sockaddr*>(&address);
 }
 
-// The folder exists (created when missing), is a directory, not a link, of this user, mode 0700.
+// The folder is private to this user (PrivateFolder.h) and short enough for socket paths.
 bool preparePrivateFolder(const QString& folder)
 {
+    if (const std::optional<QString> problem = privateFolderProblem(folder)) {
+        qCWarning(lcIpc).noquote() << *problem << "- the command channel is off";
+        return false;
+    }
     const QByteArray path = QFile::encodeName(folder);
-    if (::mkdir(path.constData(), 0700) == 0) {
-        ::chmod(path.constData(), 0700); // whatever the umask took away
-    } else if (errno != EEXIST) {
-        qCWarning(lcIpc).noquote() << "cannot create the channel folder" << folder << "-" << errnoText(errno)
-                                   << "- the command channel is off";
-        return false;
-    }
-    struct stat st { };
-    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        qCWarning(lcIpc).noquote() << folder << "is not a folder - the command channel is off";
-        return false;
-    }
-    if (st.st_uid != ::geteuid()) {
-        qCWarning(lcIpc).noquote() << folder << "belongs to user" << st.st_uid << "not to this user" << ::geteuid()
-                                   << "- the command channel is off";
-        return false;
-    }
-    if ((st.st_mode & 0777) != 0700) {
-        qCWarning(lcIpc).noquote() << folder << "has mode" << QString::number(st.st_mode & 0777, 8)
-                                   << "instead of 700, so other users could reach it - the command channel is off";
-        return false;
-    }
     // The longest socket path, <folder>/2147483647, must fit a socket address.
     sockaddr_un probe {};
     if (!makeAddress(path + "/2147483647", probe)) {
@@ -133,21 +115,6 @@ std::optional<qint32> handleFromText(QByteArrayView text)
 }
 
 } // namespace
-
-std::optional<uid_t> peerUserId(int fd)
-{
-    ucred credentials {};
-    socklen_t size = sizeof credentials;
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof credentials)
-        return std::nullopt;
-    return credentials.uid;
-}
-
-bool peerIsSameUser(int fd)
-{
-    const std::optional<uid_t> uid = peerUserId(fd);
-    return uid && *uid == ::geteuid();
-}
 
 // The sockets of one channel: listening endpoints and the connections they accepted. The waits
 // of setText serve them, and those of every other channel of the process.
@@ -634,14 +601,6 @@ private:
 };
 
 } // namespace
-
-QString commandChannelFolder()
-{
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return runtime + QStringLiteral("/thermobadge");
-    return QStringLiteral("/tmp/thermobadge-%1").arg(::geteuid());
-}
 
 UnixCommandChannel::UnixCommandChannel(const QString& folder)
     : core_(std::make_shared<Core>(folder))

@@ -1,19 +1,14 @@
 #pragma once
 
 #include "CommandChannel.h"
+#include "PrivateFolder.h"
 
 #include <QString>
-
-#include <sys/types.h>
 
 #include <memory>
 #include <optional>
 
 namespace tb {
-
-// The folder of the channel's endpoints: $XDG_RUNTIME_DIR/thermobadge, or without a runtime
-// folder the private folder /tmp/thermobadge-<user id>.
-QString commandChannelFolder();
 
 // The command channel between processes of one user, over Unix-domain sockets. An endpoint is
 // the socket <folder>/<handle>; a published name is a symbolic link <folder>/<name> to it. The
@@ -44,10 +39,5 @@ public:
 private:
     std::shared_ptr<Core> core_;
 };
-
-// The user id of the process at the other end of a connected Unix-domain socket.
-std::optional<uid_t> peerUserId(int fd);
-// Only a process of this program's own user may be talked to.
-bool peerIsSameUser(int fd);
 
 } // namespace tb
