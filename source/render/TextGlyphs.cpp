@@ -2,9 +2,11 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QStringList>
+#include <QTextLayout>
 #include <QTransform>
 
 #include <algorithm>
@@ -20,6 +22,8 @@ namespace {
 constexpr qreal kPieceGap = 1.0;
 // Grouping is quadratic in the number of subpaths; a text with more stays in one piece.
 constexpr int kMaxGroupedSubpaths = 256;
+// Glyph outlines kept for one font and scale before they are all made again.
+constexpr std::size_t kMaxKeptGlyphs = 512;
 
 int root(std::vector<int>& parent, int i)
 {
@@ -43,8 +47,12 @@ int root(std::vector<int>& parent, int i)
 // outline and shadow went from 0.82 to 0.51 ms.)
 GlyphPieces GlyphPieces::of(const QPainterPath& path)
 {
+    return of(path.toSubpathPolygons());
+}
+
+GlyphPieces GlyphPieces::of(const QList<QPolygonF>& polygons)
+{
     GlyphPieces out;
-    const QList<QPolygonF> polygons = path.toSubpathPolygons();
     const int n = static_cast<int>(polygons.size());
     std::vector<int> parent(polygons.size());
     std::vector<QRectF> boxes;
@@ -119,25 +127,21 @@ CoverageMask GlyphPieces::coverageAt(QPointF at, QSize canvas) const
 
 void TextGlyphs::prepare(const QString& text, const GlyphFont& font, qreal deviceScale)
 {
-    if (!valid_ || text != text_ || !(font == font_))
-        shape(text, font);
-    if (deviceScale != scale_) {
-        scale_ = deviceScale;
-        deviceCurves_ = QTransform::fromScale(scale_, scale_).map(curves_);
-        deviceCurves_.setFillRule(Qt::WindingFill);
-        path_ = GlyphPieces::of(deviceCurves_);
-        strokeWidth_ = -1;
-        stroke_ = GlyphPieces();
-    }
+    if (valid_ && text == text_ && font == font_ && deviceScale == scale_)
+        return;
+    if (!valid_ || !(font == font_) || deviceScale != scale_ || glyphs_.size() > kMaxKeptGlyphs)
+        glyphs_.clear();
+    valid_ = true;
+    text_ = text;
+    font_ = font;
+    scale_ = deviceScale;
+    strokeWidth_ = -1;
+    stroke_ = GlyphPieces();
+    shape(text, font);
 }
 
 void TextGlyphs::shape(const QString& text, const GlyphFont& font)
 {
-    valid_ = true;
-    text_ = text;
-    font_ = font;
-    scale_ = 0; // the device outlines are made again
-
     // QFont takes whole pixel sizes only. Outlines come from the unhinted design shapes, so
     // the text is laid out at the nearest whole size and then scaled to the exact one.
     const int whole = std::max(1, static_cast<int>(std::lround(font.pixelSize)));
@@ -152,12 +156,78 @@ void TextGlyphs::shape(const QString& text, const GlyphFont& font)
     f.setHintingPreference(QFont::PreferNoHinting);
 
     const QFontMetricsF metrics(f);
+    box_ = QSizeF(metrics.horizontalAdvance(text) * ratio, metrics.lineSpacing() * ratio);
+    placed_.clear();
+    deviceCurves_ = QPainterPath();
+    // Underlines are lines of the text, not of a glyph: an underlined text is one outline.
+    if (!font.underline && placeGlyphs(text, f, ratio, metrics.ascent())) {
+        QList<QPolygonF> outline;
+        ink_ = QRectF();
+        for (const Placed& p : placed_) {
+            for (const QPolygonF& polygon : p.glyph->outline)
+                outline.push_back(polygon.translated(p.at));
+            if (!p.glyph->ink.isNull())
+                ink_ |= p.glyph->ink.translated(p.at / scale_);
+        }
+        path_ = GlyphPieces::of(outline);
+        return;
+    }
+    placed_.clear();
     QPainterPath outline;
     outline.addText(0, metrics.ascent(), f, text);
-    curves_ = QTransform::fromScale(ratio, ratio).map(outline);
-    curves_.setFillRule(Qt::WindingFill);
-    box_ = QSizeF(metrics.horizontalAdvance(text) * ratio, metrics.lineSpacing() * ratio);
-    ink_ = curves_.isEmpty() ? QRectF() : curves_.boundingRect();
+    const QPainterPath curves = QTransform::fromScale(ratio, ratio).map(outline);
+    ink_ = curves.isEmpty() ? QRectF() : curves.boundingRect();
+    deviceCurves_ = QTransform::fromScale(scale_, scale_).map(curves);
+    deviceCurves_.setFillRule(Qt::WindingFill);
+    path_ = GlyphPieces::of(deviceCurves_);
+}
+
+// Lays the text out the way QPainterPath::addText does (design metrics, one line, the baseline
+// at `ascent`) and finds each glyph's outline; false when a glyph has none to give.
+bool TextGlyphs::placeGlyphs(const QString& text, const QFont& font, qreal ratio, qreal ascent)
+{
+    QTextLayout layout(text, font);
+    QTextOption option = layout.textOption();
+    option.setUseDesignMetrics(true);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return text.isEmpty();
+    const qreal baseline = ascent - line.ascent();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    for (const QGlyphRun& run : runs) {
+        const QRawFont face = run.rawFont();
+        const QList<quint32> indexes = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+            Glyph* g = glyph(face, indexes[i], ratio);
+            if (!g)
+                return false;
+            const QPointF at(positions[i].x() * ratio * scale_, (positions[i].y() + baseline) * ratio * scale_);
+            placed_.push_back({g, at});
+        }
+    }
+    return true;
+}
+
+TextGlyphs::Glyph* TextGlyphs::glyph(const QRawFont& face, quint32 index, qreal ratio)
+{
+    const GlyphKey key {face.familyName(), face.styleName(), index};
+    const auto it = glyphs_.find(key);
+    if (it != glyphs_.end())
+        return &it->second;
+    const QPainterPath outline = face.pathForGlyph(index);
+    if (outline.isEmpty() && !face.boundingRect(index).isEmpty())
+        return nullptr; // a bitmap face: addText knows how to draw it
+    Glyph& g = glyphs_[key];
+    const QPainterPath logical = QTransform::fromScale(ratio, ratio).map(outline);
+    g.ink = logical.isEmpty() ? QRectF() : logical.boundingRect();
+    g.curves = QTransform::fromScale(scale_, scale_).map(logical);
+    g.curves.setFillRule(Qt::WindingFill);
+    g.outline = g.curves.toSubpathPolygons();
+    return &g;
 }
 
 const GlyphPieces& TextGlyphs::stroke(float penWidth)
@@ -170,7 +240,22 @@ const GlyphPieces& TextGlyphs::stroke(float penWidth)
         stroker.setWidth(penWidth * scale_);
         stroker.setJoinStyle(Qt::RoundJoin);
         stroker.setCapStyle(Qt::FlatCap);
-        stroke_ = GlyphPieces::of(stroker.createStroke(deviceCurves_));
+        if (placed_.empty()) {
+            stroke_ = GlyphPieces::of(stroker.createStroke(deviceCurves_));
+        } else {
+            // A stroke follows each subpath on its own, so the text's is its glyphs' together.
+            QList<QPolygonF> polygons;
+            for (const Placed& p : placed_) {
+                Glyph& g = *p.glyph;
+                if (g.strokeWidth != penWidth) {
+                    g.strokeWidth = penWidth;
+                    g.stroke = stroker.createStroke(g.curves).toSubpathPolygons();
+                }
+                for (const QPolygonF& polygon : g.stroke)
+                    polygons.push_back(polygon.translated(p.at));
+            }
+            stroke_ = GlyphPieces::of(polygons);
+        }
     }
     return stroke_;
 }

@@ -3,11 +3,15 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QPoint>
+#include <QPolygonF>
+#include <QRawFont>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
 
 #include <array>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace tb {
@@ -38,6 +42,8 @@ struct GlyphPieces {
 
     // The outline of `path`, flattened and cut into pieces.
     static GlyphPieces of(const QPainterPath& path);
+    // The same for an outline already flattened: one polygon a subpath.
+    static GlyphPieces of(const QList<QPolygonF>& polygons);
     bool isEmpty() const { return pieces.empty(); }
 
     // The pieces' coverage when drawn at `at` (device pixels) on a canvas of `canvas`. The
@@ -65,9 +71,11 @@ private:
 // pixels (logical times the device scale), flattened at that resolution, so text on a
 // high-density screen is as smooth as the screen allows rather than a magnified low-density one.
 //
-// The outline of the last text and font, and its stroke for the last pen width, are kept
-// flattened to polygons and cut into pieces, so redrawing the same text costs neither shaping
-// nor curve flattening (which is most of the cost of filling a stroked outline).
+// Each glyph's outline and its stroke are kept flattened to polygons, for the font and scale
+// in use, and a text is put together from its glyphs' polygons moved into place, so drawing a
+// new reading costs neither curve flattening nor stroking (which is most of the cost of filling
+// a stroked outline) for glyphs drawn before; the moved polygons are those of the whole text's
+// outline to the last bits of a double. The pieces of the last text and pen width are kept too.
 class TextGlyphs {
 public:
     // Makes the outline for `text` in `font` at `deviceScale` device pixels a logical pixel,
@@ -85,17 +93,35 @@ public:
     const GlyphPieces& stroke(float penWidth);
 
 private:
+    // One glyph of one face at the font's size and the device scale, at the origin.
+    struct Glyph {
+        QRectF ink; // logical pixels
+        QPainterPath curves; // device pixels, for the stroker
+        QList<QPolygonF> outline; // the curves flattened
+        float strokeWidth = -1; // logical pixels
+        QList<QPolygonF> stroke; // flattened
+    };
+    // A glyph of the text and where it goes, in device pixels.
+    struct Placed {
+        Glyph* glyph;
+        QPointF at;
+    };
+    using GlyphKey = std::tuple<QString, QString, quint32>; // family, style, glyph index
+
     void shape(const QString& text, const GlyphFont& font);
+    bool placeGlyphs(const QString& text, const QFont& font, qreal ratio, qreal ascent);
+    Glyph* glyph(const QRawFont& face, quint32 index, qreal ratio);
 
     bool valid_ = false;
     QString text_;
     GlyphFont font_;
-    QPainterPath curves_; // the outline as shaped, logical pixels
+    qreal scale_ = 0; // device pixels a logical pixel of the outlines below
     QSizeF box_;
     QRectF ink_;
-    qreal scale_ = 0; // device pixels a logical pixel of the outlines below
-    QPainterPath deviceCurves_; // curves_ at device size, for the stroker
-    GlyphPieces path_; // the same, flattened and in pieces
+    std::map<GlyphKey, Glyph> glyphs_; // for font_ and scale_
+    std::vector<Placed> placed_; // the text's glyphs; empty when drawn as one outline
+    QPainterPath deviceCurves_; // the whole outline at device size, when not drawn from glyphs
+    GlyphPieces path_; // the outline flattened and in pieces
     float strokeWidth_ = -1;
     GlyphPieces stroke_;
 };
