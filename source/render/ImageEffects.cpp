@@ -416,7 +416,14 @@ QRectF StaleMarkBounds(float W, float H, const StaleMark& mark)
     return QRectF(x - k / 2, y - k / 2, D + k, D + k);
 }
 
-void DrawStaleMark(QPainter& g, float W, float H, const StaleMark& mark)
+namespace {
+
+enum MarkPart { kDisc = 1, kRim = 2, kBar = 4, kWholeMark = 7 };
+
+// Masks of a marker larger than this are not made; it is painted directly instead.
+constexpr std::int64_t kMaxMarkLayerPixels = std::int64_t {1} << 22;
+
+void drawStaleMarkParts(QPainter& g, float W, float H, const StaleMark& mark, int parts)
 {
     const float D = mark.nSize;
     const float e = D / 6;
@@ -427,15 +434,64 @@ void DrawStaleMark(QPainter& g, float W, float H, const StaleMark& mark)
     g.save();
     g.setRenderHint(QPainter::Antialiasing, true);
     const QRectF disc(x, y, D, D);
-    g.setPen(Qt::NoPen);
-    g.setBrush(QColor::fromRgba(0xFFFF0000u));
-    g.drawEllipse(disc);
-    QPen rim(QColor::fromRgba(0xFFFFFFFFu), StaleMarkRimWidth(D));
-    g.setPen(rim);
-    g.setBrush(Qt::NoBrush);
-    g.drawEllipse(disc);
-    g.fillRect(QRectF(x + e, y + 3 * D / 8, D - 2 * e, D / 4), QColor::fromRgba(0xFFFFFFFFu));
+    if (parts & kDisc) {
+        g.setPen(Qt::NoPen);
+        g.setBrush(QColor::fromRgba(0xFFFF0000u));
+        g.drawEllipse(disc);
+    }
+    if (parts & kRim) {
+        QPen rim(QColor::fromRgba(0xFFFFFFFFu), StaleMarkRimWidth(D));
+        g.setPen(rim);
+        g.setBrush(Qt::NoBrush);
+        g.drawEllipse(disc);
+    }
+    if (parts & kBar)
+        g.fillRect(QRectF(x + e, y + 3 * D / 8, D - 2 * e, D / 4), QColor::fromRgba(0xFFFFFFFFu));
     g.restore();
+}
+
+} // namespace
+
+void DrawStaleMark(QPainter& g, float W, float H, const StaleMark& mark)
+{
+    drawStaleMarkParts(g, W, H, mark, kWholeMark);
+}
+
+StaleMarkLayers StaleMarkCoverage(float W, float H, const StaleMark& mark, qreal ratio)
+{
+    StaleMarkLayers layers;
+    const QRectF bounds = StaleMarkBounds(W, H, mark);
+    const QRectF device(bounds.x() * ratio, bounds.y() * ratio, bounds.width() * ratio, bounds.height() * ratio);
+    const auto sensible = [](qreal v) { return std::isfinite(v) && std::abs(v) < 1e6; };
+    if (bounds.isNull() || !sensible(device.left()) || !sensible(device.top()) || !sensible(device.right())
+        || !sensible(device.bottom()))
+        return layers;
+    layers.area = device.toAlignedRect().adjusted(-2, -2, 2, 2);
+    if (std::int64_t {layers.area.width()} * layers.area.height() > kMaxMarkLayerPixels)
+        return {};
+    QImage* masks[3] = {&layers.disc, &layers.rim, &layers.bar};
+    const int parts[3] = {kDisc, kRim, kBar};
+    QImage scratch(layers.area.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < 3; ++i) {
+        // Painted opaque on transparent, as the marker is painted on the canvas: alpha is coverage.
+        scratch.fill(0);
+        {
+            QPainter g(&scratch);
+            g.translate(-QPointF(layers.area.topLeft()));
+            g.scale(ratio, ratio);
+            drawStaleMarkParts(g, W, H, mark, parts[i]);
+        }
+        *masks[i] = QImage(layers.area.size(), QImage::Format_Alpha8);
+        if (scratch.isNull() || masks[i]->isNull())
+            return {};
+        for (int y = 0; y < scratch.height(); ++y) {
+            const auto* from = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+            uchar* to = masks[i]->scanLine(y);
+            for (int x = 0; x < scratch.width(); ++x)
+                to[x] = static_cast<uchar>(from[x] >> 24);
+        }
+    }
+    return layers;
 }
 
 } // namespace tb

@@ -54,4 +54,17 @@ void DrawStaleMark(QPainter& g, float W, float H, const StaleMark& mark);
 // Where DrawStaleMark draws: the disc and its rim; null for a position it does not draw at.
 QRectF StaleMarkBounds(float W, float H, const StaleMark& mark);
 
+// The stale-reading marker's disc, rim and bar as coverage masks (Format_Alpha8) over `area`, in
+// device pixels of a canvas with `ratio` device pixels a logical pixel: blended in that order in
+// red, white and white (blendCoverage), they give the pixels DrawStaleMark paints through a
+// painter scaled by `ratio`. An empty area when the marker is not drawn, lies out of reach or
+// is too big for masks (over 4 megapixels).
+struct StaleMarkLayers {
+    QRect area;
+    QImage disc;
+    QImage rim;
+    QImage bar;
+};
+StaleMarkLayers StaleMarkCoverage(float W, float H, const StaleMark& mark, qreal ratio);
+
 } // namespace tb

@@ -226,22 +226,28 @@ QRect OverlayRenderer::drawMark(QImage& canvas, float W, float H, const StaleMar
 {
     if (!mark.fShow)
         return {};
-    // The marker is laid out in logical pixels and painted through the scale, at device resolution.
-    {
-        QPainter g(&canvas);
+    // The marker is laid out in logical pixels and drawn at device resolution, from masks kept
+    // while its size, place and canvas stay.
+    const MarkKey key {W, H, mark.nSize, mark.nPos, ratio};
+    if (!(markKey_ == key)) {
+        markKey_ = key;
+        markLayers_ = StaleMarkCoverage(W, H, mark, ratio);
+    }
+    const QRect device(QPoint(0, 0), canvas.size());
+    if (markLayers_.area.isEmpty()) {
+        if (StaleMarkBounds(W, H, mark).isNull())
+            return {}; // a position the menu does not have: nothing to draw
+        QPainter g(&canvas); // too big for masks: painted directly, anywhere on the canvas
         g.setRenderHint(QPainter::Antialiasing, true);
         g.scale(ratio, ratio);
         DrawStaleMark(g, W, H, mark);
-    }
-    // Where it drew: the disc with its rim, and a pixel of antialiasing around.
-    const QRectF bounds = StaleMarkBounds(W, H, mark);
-    const QRect device(QPoint(0, 0), canvas.size());
-    if (!std::isfinite(bounds.x()) || !std::isfinite(bounds.y()) || !std::isfinite(bounds.width())
-        || !std::isfinite(bounds.height()) || !sensibleCoordinate(bounds.x()) || !sensibleCoordinate(bounds.y())
-        || !sensibleCoordinate(bounds.width()) || !sensibleCoordinate(bounds.height()))
         return device;
-    const QRectF scaled(bounds.x() * ratio, bounds.y() * ratio, bounds.width() * ratio, bounds.height() * ratio);
-    return scaled.toAlignedRect().adjusted(-2, -2, 2, 2) & device;
+    }
+    const QPoint at = markLayers_.area.topLeft();
+    blendCoverage(canvas, markLayers_.disc, at, 0xFFFF0000u);
+    blendCoverage(canvas, markLayers_.rim, at, 0xFFFFFFFFu);
+    blendCoverage(canvas, markLayers_.bar, at, 0xFFFFFFFFu);
+    return markLayers_.area & device;
 }
 
 bool OverlayRenderer::readPicture(const QString& file)

@@ -91,7 +91,7 @@ private:
     };
     Canvas& pictureCanvas(const QImage& picture);
     bool usableCanvas(const QImage& canvas);
-    static QRect drawMark(QImage& canvas, float W, float H, const StaleMark& mark, qreal ratio);
+    QRect drawMark(QImage& canvas, float W, float H, const StaleMark& mark, qreal ratio);
     const QImage& scaledPicture(QSize size, const ColorMatrix& matrix);
     QString lookupFamily(const QString& name);
     bool prepareText(OverlayStyle& style, qreal ratio, bool& fontReplaced);
@@ -127,6 +127,18 @@ private:
     // goes to the other, which then only needs the picture back where text and marker were.
     Canvas canvases_[2];
     int nextCanvas_ = 0;
+
+    // The stale marker's masks, for the canvas and marker they were made for.
+    struct MarkKey {
+        float W = -1;
+        float H = -1;
+        float size = 0;
+        qint16 pos = 0;
+        qreal ratio = 0;
+        friend bool operator==(const MarkKey&, const MarkKey&) = default;
+    };
+    MarkKey markKey_;
+    StaleMarkLayers markLayers_;
 
     QHash<QString, QString> families_; // font name -> installed family ("" when missing)
     TextGlyphs glyphs_;

@@ -101,6 +101,35 @@ TEST(FastPaths, CoverageBlendGivesQPaintersFill)
     EXPECT_EQ(untouched, canvas);
 }
 
+TEST(FastPaths, MarkerMasksGiveThePaintedMarker)
+{
+    std::mt19937 rng(13);
+    for (const qreal ratio : {1.0, 1.5, 2.0})
+        for (const float size : {14.0F, 19.0F, 23.0F, 30.0F, 35.0F, 42.0F})
+            for (qint16 pos = 0; pos < 6; ++pos) {
+                const float W = 97, H = 61;
+                const QImage canvas = randomPicture(static_cast<int>(W * ratio), static_cast<int>(H * ratio), rng);
+                const StaleMark mark {true, size, pos};
+                QImage want = canvas;
+                {
+                    QPainter g(&want);
+                    g.setRenderHint(QPainter::Antialiasing);
+                    g.scale(ratio, ratio);
+                    DrawStaleMark(g, W, H, mark);
+                }
+                const StaleMarkLayers layers = StaleMarkCoverage(W, H, mark, ratio);
+                ASSERT_FALSE(layers.area.isEmpty());
+                QImage got = canvas;
+                blendCoverage(got, layers.disc, layers.area.topLeft(), 0xFFFF0000u);
+                blendCoverage(got, layers.rim, layers.area.topLeft(), 0xFFFFFFFFu);
+                blendCoverage(got, layers.bar, layers.area.topLeft(), 0xFFFFFFFFu);
+                EXPECT_EQ(got, want) << "size " << size << ", position " << pos << ", ratio " << ratio;
+                EXPECT_TRUE(layers.area.contains(StaleMarkBounds(W, H, mark).toAlignedRect().topLeft() * ratio));
+            }
+    EXPECT_TRUE(StaleMarkCoverage(97, 61, StaleMark {true, 19, 6}, 1).area.isEmpty()) << "no seventh position";
+    EXPECT_TRUE(StaleMarkCoverage(97, 61, StaleMark {true, 1e5F, 0}, 1).area.isEmpty()) << "too big for masks";
+}
+
 // One drawing's inputs.
 struct Step {
     QString file; // empty: the picture stays
