@@ -115,10 +115,15 @@ bool CairoOverlay::draw(const std::string& pictureFile, const std::string& text)
     if (!picture_)
         return false;
 
-    if (canvas_)
+    // The canvas is kept while its size stays, and starts each drawing as the picture.
+    const int dw = cairo_image_surface_get_width(picture_);
+    const int dh = cairo_image_surface_get_height(picture_);
+    if (canvas_ && (cairo_image_surface_get_width(canvas_) != dw || cairo_image_surface_get_height(canvas_) != dh)) {
         cairo_surface_destroy(canvas_);
-    canvas_ = cairo_image_surface_create(
-        CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(picture_), cairo_image_surface_get_height(picture_));
+        canvas_ = nullptr;
+    }
+    if (!canvas_)
+        canvas_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, dw, dh);
     cairo_t* cr = cairo_create(canvas_);
     cairo_set_source_surface(cr, picture_, 0, 0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

@@ -12,8 +12,8 @@ namespace tb::peers {
 
 // The overlay drawn with Cairo the way a Cairo program would draw it: the picture decoded by
 // Cairo's PNG reader, recoloured by a loop of its own over the surface data, scaled with
-// cairo_scale into a surface that is kept while the picture stays; on every drawing a new canvas
-// with that picture, the text as cairo text paths in the face fontconfig gives (filled, then
+// cairo_scale into a surface that is kept while the picture stays; on every drawing the kept canvas
+// painted with that picture, the text as cairo text paths in the face fontconfig gives (filled, then
 // stroked with round joins), the half-transparent shadow drawn the same way first, and the
 // marker.
 class CairoOverlay {
