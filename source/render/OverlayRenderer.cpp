@@ -123,10 +123,10 @@ OverlayResult OverlayRenderer::RenderOverlay(
 
     if (prepareText(style, ratio, result.fontReplaced)) {
         const QSizeF box = glyphs_.box();
-        canvas.dirty |= drawText(canvas.image, style,
+        canvas.dirty[0] = drawText(canvas.image, style,
             QPointF((W - box.width()) / 2 + sx * style.nTextX, (H - box.height()) / 2 - sy * style.nTextY), ratio);
     }
-    canvas.dirty |= drawMark(canvas.image, W, H, mark, ratio);
+    canvas.dirty[1] = drawMark(canvas.image, W, H, mark, ratio);
     // Painted in device pixels; from here on a painter draws the canvas at its logical size.
     canvas.image.setDevicePixelRatio(ratio);
     result.drawn = true;
@@ -143,15 +143,17 @@ OverlayRenderer::Canvas& OverlayRenderer::pictureCanvas(const QImage& picture)
     // the last drawing on it covered; otherwise it is made afresh.
     if (canvas.image.isDetached() && canvas.picture == scaledStamp_ && canvas.image.size() == picture.size()) {
         canvas.image.setDevicePixelRatio(1); // painted in device pixels
-        const QRect dirty = canvas.dirty & picture.rect();
-        for (int y = dirty.top(); y <= dirty.bottom(); ++y)
-            std::memcpy(canvas.image.scanLine(y) + dirty.left() * 4, picture.constScanLine(y) + dirty.left() * 4,
-                static_cast<std::size_t>(dirty.width()) * 4);
+        for (const QRect& changed : canvas.dirty) {
+            const QRect dirty = changed & picture.rect();
+            for (int y = dirty.top(); y <= dirty.bottom(); ++y)
+                std::memcpy(canvas.image.scanLine(y) + dirty.left() * 4, picture.constScanLine(y) + dirty.left() * 4,
+                    static_cast<std::size_t>(dirty.width()) * 4);
+        }
     } else {
         canvas.image = picture.copy();
         canvas.picture = scaledStamp_;
     }
-    canvas.dirty = QRect();
+    canvas.dirty[0] = canvas.dirty[1] = QRect();
     return canvas;
 }
 

@@ -87,7 +87,7 @@ private:
     struct Canvas {
         QImage image;
         std::uint64_t picture = 0; // the scaledStamp_ of the picture it was made from
-        QRect dirty; // device pixels the last drawing may have changed
+        QRect dirty[2]; // device pixels the last drawing may have changed: text, marker
     };
     Canvas& pictureCanvas(const QImage& picture);
     bool usableCanvas(const QImage& canvas);
