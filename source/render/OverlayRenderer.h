@@ -51,9 +51,11 @@ struct TextPass {
 // at device resolution.
 //
 // Only the picture file's bytes (PicBytes) are meant to survive between drawings; the decoded
-// picture, the recoloured picture, its scaled copy, the text outline and its coverage are kept
-// as well, each for exactly the inputs it was made from, so a redraw that changes only the text
-// or the marker restores the picture where the last text and marker were and blends the text.
+// picture, the recoloured picture, its scaled copy, the glyph outlines, the text's coverage and
+// the marker's are kept as well, each for exactly the inputs it was made from, so a redraw that
+// changes only the text or the marker restores the picture where the last text and marker were
+// and blends them anew. The canvas handed out shares its pixels with one of two canvases kept
+// here (the next drawing uses the other one); painting on it makes it a copy of its own first.
 class OverlayRenderer {
 public:
     explicit OverlayRenderer(GdipLog& log)
