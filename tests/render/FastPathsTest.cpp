@@ -6,14 +6,22 @@
 #include "ImageEffects.h"
 #include "OverlayRenderer.h"
 #include "QtPrinters.h"
+#include "TextGlyphs.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QTemporaryDir>
+#include <QTransform>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
+#include <string>
+#include <vector>
 
 using namespace tb;
 
@@ -128,6 +136,63 @@ TEST(FastPaths, MarkerMasksGiveThePaintedMarker)
             }
     EXPECT_TRUE(StaleMarkCoverage(97, 61, StaleMark {true, 19, 6}, 1).area.isEmpty()) << "no seventh position";
     EXPECT_TRUE(StaleMarkCoverage(97, 61, StaleMark {true, 1e5F, 0}, 1).area.isEmpty()) << "too big for masks";
+}
+
+// The text's outline as QPainterPath::addText makes it, at the size and scale TextGlyphs uses
+// (flattened and in pieces as GlyphPieces::of makes them, it is how the text was drawn before
+// glyphs were kept).
+QPainterPath wholeText(const QString& text, const GlyphFont& font, qreal scale)
+{
+    const int whole = std::max(1, static_cast<int>(std::lround(font.pixelSize)));
+    QFont f;
+    f.setFamilies({font.family});
+    f.setPixelSize(whole);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    QPainterPath path;
+    path.addText(0, QFontMetricsF(f).ascent(), f, text);
+    const qreal ratio = font.pixelSize / whole;
+    path = QTransform::fromScale(scale, scale).map(QTransform::fromScale(ratio, ratio).map(path));
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
+QImage filled(const std::vector<QPainterPath>& pieces, QPointF at)
+{
+    QImage image(420, 160, QImage::Format_ARGB32_Premultiplied);
+    image.fill(0);
+    QPainter g(&image);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.translate(at);
+    for (const QPainterPath& piece : pieces)
+        g.fillPath(piece, QColor(Qt::black));
+    return image;
+}
+
+TEST(FastPaths, TextFromKeptGlyphsFillsWhatTheWholeTextFills)
+{
+    TextGlyphs glyphs;
+    // A text in a fallback face, Cyrillic, a ligature; repeated glyphs come from the kept ones.
+    for (const QString& text :
+        {QStringLiteral("-12.5°"), QStringLiteral("+13.5°"), QStringLiteral("Ёлка 18,0 fi"), QStringLiteral("日本 -3°")})
+        for (const qreal scale : {1.0, 1.5, 2.0})
+            for (const bool italic : {false, true}) {
+                const GlyphFont font {QStringLiteral("DejaVu Sans"), 37.3F, true, italic, false};
+                glyphs.prepare(text, font, scale);
+                const QPainterPath whole = wholeText(text, font, scale);
+                const QPointF at(10.3, 7.6);
+                const auto trace = text.toStdString() + " at " + std::to_string(scale) + (italic ? " italic" : "");
+                EXPECT_EQ(filled(glyphs.path().pieces, at), filled(GlyphPieces::of(whole).pieces, at)) << trace;
+                QPainterPathStroker stroker;
+                stroker.setWidth(1.6667 * scale);
+                stroker.setJoinStyle(Qt::RoundJoin);
+                stroker.setCapStyle(Qt::FlatCap);
+                EXPECT_EQ(
+                    filled(glyphs.stroke(1.6667F).pieces, at), filled(GlyphPieces::of(stroker.createStroke(whole)).pieces, at))
+                    << trace;
+            }
 }
 
 // One drawing's inputs.
