@@ -1,5 +1,7 @@
 #include "FileRegistryStore.h"
 
+#include "LeftLockFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -214,6 +216,7 @@ template <typename Change>
 bool FileRegistryStore::modify(Change&& change)
 {
     QDir().mkpath(QFileInfo(path_).absolutePath());
+    removeEmptyLeftLockFile(path_ + QStringLiteral(".lock"));
     QLockFile lock(path_ + QStringLiteral(".lock"));
     lock.setStaleLockTime(10'000);
     if (!lock.tryLock(2000)) {

@@ -1,5 +1,7 @@
 #include "IniSettingsStore.h"
 
+#include "LeftLockFile.h"
+
 #include <QLoggingCategory>
 #include <QSettings>
 #include <QStandardPaths>
@@ -39,7 +41,7 @@ std::optional<QString> IniSettingsStore::value(const QString& key) const
 void IniSettingsStore::setValue(const QString& key, const QString& text)
 {
     settings_->setValue(kSection + key, text);
-    settings_->sync();
+    sync();
     if (settings_->status() != QSettings::NoError)
         qCWarning(lcSettings) << "could not save setting" << key;
 }
@@ -47,6 +49,13 @@ void IniSettingsStore::setValue(const QString& key, const QString& text)
 void IniSettingsStore::remove(const QString& key)
 {
     settings_->remove(kSection + key);
+    sync();
+}
+
+void IniSettingsStore::sync()
+{
+    // QSettings waits for its lock file without a time limit (30 s for one left empty).
+    removeEmptyLeftLockFile(settings_->fileName() + QStringLiteral(".lock"));
     settings_->sync();
 }
 

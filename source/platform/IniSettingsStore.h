@@ -23,6 +23,8 @@ public:
     static QString defaultPath();
 
 private:
+    void sync();
+
     std::unique_ptr<QSettings> settings_;
 };
 
