@@ -21,6 +21,8 @@ packages=(
   # The installed tree and its test: the AppStream metadata checked, the man pages written from
   # --help and read back (desktop-file-validate, above, checks the desktop entry too).
   appstream help2man man-db
+  # XFixes: the indicator hears from the X server when a compositing manager starts or stops.
+  libxcb-xfixes0-dev
 )
 # scripts/package.sh (--packaging): the package checker, and dpkg-shlibdeps with the file type
 # probe CPack uses to find the programs whose library dependencies it computes.

@@ -26,12 +26,19 @@ IndicatorWindow::IndicatorWindow()
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QStringLiteral("ThermoBadge"));
     compositor_ = compositorRunning();
-    // A compositing manager may start or stop while the program runs.
-    compositorWatch_.setInterval(3000);
-    connect(&compositorWatch_, &QTimer::timeout, this, [this] { setCompositorRunning(compositorRunning()); });
-    if (onX11())
-        compositorWatch_.start();
+    // A compositing manager may start or stop while the program runs. The X server says so;
+    // without XFixes the selection is looked at every 3 s, on the whole seconds the program's
+    // one-second clocks wake it anyway.
+    compositorWatch_ = std::make_unique<CompositorWatch>([this](bool running) { setCompositorRunning(running); });
+    if (onX11() && !compositorWatch_->listening()) {
+        compositorPoll_.setTimerType(Qt::VeryCoarseTimer);
+        compositorPoll_.setInterval(3000);
+        connect(&compositorPoll_, &QTimer::timeout, this, [this] { setCompositorRunning(compositorRunning()); });
+        compositorPoll_.start();
+    }
 }
+
+IndicatorWindow::~IndicatorWindow() = default;
 
 void IndicatorWindow::showCanvas(const QImage& canvas, int constantAlpha)
 {

@@ -7,8 +7,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace tb {
+
+class CompositorWatch;
 
 // The borderless indicator window: shows the drawn overlay at its own size with per-pixel
 // alpha and a constant alpha for the whole window. It stays out of the task bar, is dragged
@@ -21,6 +24,7 @@ namespace tb {
 class IndicatorWindow final : public QWidget, public IndicatorView {
 public:
     IndicatorWindow();
+    ~IndicatorWindow() override;
 
     void showCanvas(const QImage& canvas, int constantAlpha) override;
     void setShown(bool visible) override { setVisible(visible); }
@@ -62,7 +66,8 @@ private:
     bool shaped_ = false;
     bool sticky_ = true;
     bool compositor_ = true;
-    QTimer compositorWatch_;
+    std::unique_ptr<CompositorWatch> compositorWatch_;
+    QTimer compositorPoll_; // only where the X server cannot report the changes
 };
 
 } // namespace tb

@@ -19,7 +19,7 @@ frmMain::frmMain(MainWindowEnv env) : env_(std::move(env)), options_(env_.settin
                       [this](bool fChangePic) { DrawTemper(fChangePic); }},
         env_.regional);
     txtMsg_ = std::make_unique<CommandBox>([this](CommandBox& box) { txtMsg_Change(box, *interpreter_); });
-    tmr0_ = env_.timers.create([this] { tmr_Timer(); }, 1000);
+    tmr0_ = env_.timers.createSecondClock([this] { tmr_Timer(); });
     env_.temper.TemperReceive = [this](double t, DateTime when) { ctlTemper_TemperReceive(t, when); };
     env_.menu.onAboutToShow = [this] { refreshMenu(); };
     env_.menu.onCommand = [this](MenuItem item, int index) { menuCommand(item, index); };

@@ -24,6 +24,10 @@ public:
     virtual ~TimerFactory() = default;
     // A new timer, disabled, with the given interval.
     virtual std::unique_ptr<Timer> create(std::function<void()> onTick, int intervalMs) = 0;
+    // A new timer, disabled, ticking once a second for an owner that counts ticks or second
+    // boundaries, not milliseconds: a tick may come late (the first after starting as early as
+    // half a second), and the program's second clocks may share one wakeup.
+    virtual std::unique_ptr<Timer> createSecondClock(std::function<void()> onTick) { return create(std::move(onTick), 1000); }
 };
 
 } // namespace tb

@@ -67,7 +67,7 @@ QString readString(const PropertyBag& bag, const QString& key, const QString& de
 
 ctlTemper::ctlTemper(TemperEnvironment env) : env_(std::move(env))
 {
-    tmr_[0] = env_.timers.create([this] { tmrTick(0); }, 1000);
+    tmr_[0] = env_.timers.createSecondClock([this] { tmrTick(0); });
     env_.udp.setArrivalHandler([this](const Datagram& d) { onDatagram(d); });
     FillProvTable();
     prov_ = 0;

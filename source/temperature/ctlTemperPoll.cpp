@@ -40,7 +40,7 @@ void ctlTemper::BeginStart()
     }
 
     tmr_[1] = env_.timers.create([this] { tmrTick(1); }, 2000);
-    tmr_[2] = env_.timers.create([this] { tmrTick(2); }, 1000);
+    tmr_[2] = env_.timers.createSecondClock([this] { tmrTick(2); });
     tmrLoaded_[1] = tmrLoaded_[2] = true;
     tmr_[2]->setEnabled(true);
     std::weak_ptr<int> alive = alive_;

@@ -13,11 +13,14 @@ namespace {
 
 class QtTimer final : public Timer {
 public:
-    QtTimer(std::function<void()> onTick, int intervalMs) : onTick_(std::move(onTick)), interval_(intervalMs)
+    QtTimer(std::function<void()> onTick, int intervalMs, Qt::TimerType type)
+        : onTick_(std::move(onTick))
+        , interval_(intervalMs)
     {
-        // Precise: a coarse timer may fire up to 5 % early, and a one-second tick that comes
-        // early can miss the second boundary it is meant to see.
-        timer_->setTimerType(Qt::PreciseTimer);
+        // Precise unless asked otherwise: a coarse timer may fire up to 5 % early, and a tick
+        // that comes early can miss the second boundary it is meant to see. A very coarse one
+        // never fires before its whole second.
+        timer_->setTimerType(type);
         QObject::connect(timer_, &QTimer::timeout, [this] { tick(); });
     }
 
@@ -99,7 +102,12 @@ private:
 
 std::unique_ptr<Timer> QtTimerFactory::create(std::function<void()> onTick, int intervalMs)
 {
-    return std::make_unique<QtTimer>(std::move(onTick), intervalMs);
+    return std::make_unique<QtTimer>(std::move(onTick), intervalMs, Qt::PreciseTimer);
+}
+
+std::unique_ptr<Timer> QtTimerFactory::createSecondClock(std::function<void()> onTick)
+{
+    return std::make_unique<QtTimer>(std::move(onTick), 1000, Qt::VeryCoarseTimer);
 }
 
 } // namespace tb
