@@ -184,8 +184,9 @@ TEST_F(SimulatedWeek, OutagesAndClockChangesNeverStopThePolling)
         if (versionAt[i - 1] < forwardAt && versionAt[i] >= forwardAt)
             continue;
         EXPECT_GE(gap, 3600) << "check " << i;
-        if (versionAt[i - 1] < backAt && versionAt[i] >= backAt)
+        if (versionAt[i - 1] < backAt && versionAt[i] >= backAt) {
             EXPECT_LE(gap, 2 * 3600 + 2 * 20 + 2 * 2) << "check " << i;
+        }
     }
     EXPECT_EQ(clock.timerCount(), timers);
     EXPECT_EQ(t->StatOut(), int(udp.sent.size()));
