@@ -69,7 +69,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   headless=1
   # Xvfb picks a free display number and writes it to descriptor 3.
   rm -f "$run/display"
-  Xvfb -displayfd 3 -screen 0 640x360x24 -nolisten tcp 3>"$run/display" >"$run/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 640x360x24 -nolisten tcp -noreset 3>"$run/display" >"$run/xvfb.log" 2>&1 &
   pids+=("$!")
   for _ in $(seq 50); do [ -s "$run/display" ] && break; sleep 0.1; done
   [ -s "$run/display" ] || { echo "run.sh: Xvfb did not start (see $run/xvfb.log)" >&2; exit 1; }

@@ -27,13 +27,15 @@ waitfor() { # seconds, command...
 }
 
 # A private X server of the given size (Xvfb picks a free display and writes it to fd 3).
-# A server that lost a race for its display number exits at once; then another is started.
+# -noreset: by default Xvfb resets when its last client leaves, and a client connecting during
+# that reset (a window manager right after the readiness probe) is refused. A server that lost
+# a race for its display number exits at once; then another is started.
 start_x() { # WIDTHxHEIGHT
   local attempt xvfb
   has_display() { [ -s "$tmp/display" ]; }
   for attempt in 1 2 3; do
     rm -f "$tmp/display"
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
     xvfb=$!
     pids+=("$xvfb")
     waitfor 10 has_display || continue

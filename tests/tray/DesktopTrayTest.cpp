@@ -95,7 +95,7 @@ protected:
             GTEST_SKIP() << "Xvfb is not installed: Qt offers its D-Bus tray to X11 programs only";
         display_.setProgram(xvfb);
         display_.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-            QStringLiteral("320x240x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            QStringLiteral("320x240x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
         display_.start();
         ASSERT_TRUE(display_.waitForStarted(5000));
         ASSERT_TRUE(waitUntil([this] { return display_.canReadLine(); }, 10000)) << "Xvfb gave no display";
