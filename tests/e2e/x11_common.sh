@@ -20,6 +20,9 @@ fail() {
   for f in openbox indicator; do [ -f "$tmp/$f.log" ] && sed "s/^/  $f: /" "$tmp/$f.log"; done
   exit 1
 }
+# A screenshot of the whole screen as $tmp/NAME.png, copied to $shots when one was given.
+[ -z "$shots" ] || mkdir -p "$shots"
+shot() { import -window root "$tmp/$1.png" && { [ -z "$shots" ] || cp "$tmp/$1.png" "$shots/$1.png"; }; }
 waitfor() { # seconds, command...
   local limit=$(($1 * 10)); shift
   for _ in $(seq "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done

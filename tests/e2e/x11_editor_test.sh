@@ -10,7 +10,6 @@ shots="${2:-}"
 needs="Xvfb openbox xdotool xwininfo import convert compare"
 . "$(dirname "$0")/x11_common.sh"
 [ -x "$source_program/ThermoBadgeOpt.dll" ] || { echo "skipped: no look editor in $source_program"; exit 77; }
-[ -z "$shots" ] || mkdir -p "$shots"
 # The editor writes the skin list: work on a copy of the program folder.
 program="$tmp/program"
 cp -r "$source_program" "$program"

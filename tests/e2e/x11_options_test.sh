@@ -10,8 +10,6 @@ program="${1:?usage: x11_options_test.sh PROGRAM_FOLDER [SCREENSHOT_FOLDER]}"
 shots="${2:-}"
 needs="Xvfb openbox xdotool xwininfo xprop import convert"
 . "$(dirname "$0")/x11_common.sh"
-shot() { import -window root "$tmp/$1.png" && { [ -z "$shots" ] || cp "$tmp/$1.png" "$shots/$1.png"; }; }
-[ -z "$shots" ] || mkdir -p "$shots"
 
 start_x 640x400
 start_openbox
