@@ -23,6 +23,8 @@ packages=(
   appstream help2man man-db
   # XFixes: the indicator hears from the X server when a compositing manager starts or stops.
   libxcb-xfixes0-dev
+  # scripts/soak.sh steps the indicator's wall clock with libfaketime.
+  faketime
 )
 # scripts/package.sh (--packaging): the package checker, and dpkg-shlibdeps with the file type
 # probe CPack uses to find the programs whose library dependencies it computes.
