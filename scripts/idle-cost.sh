@@ -68,7 +68,7 @@ done
 [ -n "$address" ] || { echo "idle-cost.sh: no free loopback address for the server" >&2; exit 1; }
 
 # Xvfb picks a free display and writes its number to descriptor 3.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 pids+=("$!")
 waitfor 100 test -s "$tmp/display" || { echo "idle-cost.sh: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$tmp/display")"

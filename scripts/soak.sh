@@ -104,7 +104,7 @@ start_server
 if [ "$offscreen" = 1 ]; then
   export QT_QPA_PLATFORM=offscreen
 else
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$out/display" >"$out/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$out/display" >"$out/xvfb.log" 2>&1 &
   pids+=("$!")
   waitfor 100 test -s "$out/display" || { echo "soak.sh: Xvfb did not start" >&2; exit 1; }
   export DISPLAY=":$(head -n1 "$out/display")"
