@@ -179,7 +179,9 @@ TEST(StoreCrash, EveryValueIsTheOldOrTheNewOneAfterAKillDuringWrites)
         next = cut + 1;
     }
 
-    const QStringList leftovers = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".ini."));
+    // Temporary files a kill left between naming and renaming them (lock files not counted).
+    QStringList leftovers = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".ini."));
+    leftovers.removeIf([](const QString& name) { return name.endsWith(QStringLiteral("lock")); });
     std::printf("%d kills, %d steps written, %d kills between the stores of one step, %lld temporary files left\n", kills,
         stepsWritten, betweenStores, static_cast<long long>(leftovers.size()));
     // The kills land inside the writing, not only before or after it, and steps also complete.
