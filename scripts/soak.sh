@@ -234,13 +234,14 @@ taken = [l for l in log if "thermobadge.reading" in l and "77.7" in l]
 others = [l for l in log if "thermobadge.reading" not in l]
 starts = [(int(e[0]), int(e[2])) for e in events if e[1] == "start"]
 stops = [int(e[0]) for e in events if e[1] == "stop"]
+end = int(rows[-1]["seconds"]) if rows else 0
 late, waits = [], []
 for at, delay in starts[1:]:
     limit = 20 + 2 + 1 + (delay + 999) // 1000
-    later_stop = min([s for s in stops if s > at], default=10**9)
+    later_stop = min([s for s in stops if s > at], default=end)  # or the end of the run
     first = min([r for r in readings if r >= at], default=None)
     if later_stop - at <= limit:
-        continue  # stopped again before a reading was due
+        continue  # stopped again (or the run ended) before a reading was due
     if first is None or first - at > limit:
         late.append((at, first, limit))
     else:
