@@ -27,6 +27,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImageReader>
 #include <QSessionManager>
 #include <QStandardPaths>
 
@@ -77,7 +78,10 @@ CommandLine answered(int exitCode)
 // scale one picture on the fly.
 QIcon iconAtEverySize(const QString& file)
 {
-    const QPixmap source(file);
+    // The format named and no search: the reader need not load every image plugin to ask it.
+    QImageReader reader(file, "png");
+    reader.setAutoDetectImageFormat(false);
+    const QPixmap source = QPixmap::fromImage(reader.read());
     QIcon icon;
     if (source.isNull())
         return icon;

@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace tb {
 
 Q_LOGGING_CATEGORY(lcRegistry, "thermobadge.registry", QtWarningMsg)
@@ -269,6 +271,11 @@ bool FileRegistryStore::createKey(RegRoot root, const QString& path)
 
 bool FileRegistryStore::setValue(RegRoot root, const QString& path, const QString& name, const RegValue& value)
 {
+    return setValues(root, path, {{name, value}});
+}
+
+bool FileRegistryStore::setValues(RegRoot root, const QString& path, const QList<RegNamedValue>& values)
+{
     const QString full = fullPath(root, path);
     return modify([&](QList<Key>& keys) {
         Key* k = findKey(keys, full);
@@ -276,12 +283,14 @@ bool FileRegistryStore::setValue(RegRoot root, const QString& path, const QStrin
             keys.append({full, {}});
             k = &keys.last();
         }
-        for (auto& e : k->entries)
-            if (e.name.compare(name, Qt::CaseInsensitive) == 0) {
-                e.value = value;
-                return true;
-            }
-        k->entries.append({name, value});
+        for (const RegNamedValue& v : values) {
+            auto e = std::find_if(k->entries.begin(), k->entries.end(),
+                                  [&](const Entry& e) { return e.name.compare(v.name, Qt::CaseInsensitive) == 0; });
+            if (e != k->entries.end())
+                e->value = v.value;
+            else
+                k->entries.append({v.name, v.value});
+        }
         return true;
     });
 }

@@ -21,6 +21,7 @@ public:
     bool createKey(RegRoot root, const QString& path) override;
     bool setValue(RegRoot root, const QString& path, const QString& name, const RegValue& value) override;
     bool deleteValue(RegRoot root, const QString& path, const QString& name) override;
+    bool setValues(RegRoot root, const QString& path, const QList<RegNamedValue>& values) override;
 
     const QString& filePath() const { return path_; }
 

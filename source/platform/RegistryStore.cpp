@@ -21,6 +21,14 @@ qint64 RegValue::dataSize() const
     return bytes.size();
 }
 
+bool RegistryStore::setValues(RegRoot root, const QString& path, const QList<RegNamedValue>& values)
+{
+    bool ok = true;
+    for (const RegNamedValue& v : values)
+        ok = setValue(root, path, v.name, v.value) && ok;
+    return ok;
+}
+
 QString normalizeKeyPath(const QString& path)
 {
     const QStringList parts = path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -34,6 +35,12 @@ struct RegValue {
     friend bool operator==(const RegValue&, const RegValue&) = default;
 };
 
+// A value with its name, for writing several values of one key at once.
+struct RegNamedValue {
+    QString name;
+    RegValue value;
+};
+
 // A hierarchical store of keys holding named, typed values. Key paths use "\" between
 // parts; key paths and value names compare without regard to case.
 class RegistryStore {
@@ -49,6 +56,10 @@ public:
     virtual bool setValue(RegRoot root, const QString& path, const QString& name, const RegValue& value) = 0;
     // Deletes one value; false when the key or the value is missing or the store cannot be written.
     virtual bool deleteValue(RegRoot root, const QString& path, const QString& name) = 0;
+    // Creates the key when needed and sets the values as one change: a store kept in a file
+    // writes it once, so a crash leaves all of them old or all of them new. By default, one
+    // value after another.
+    virtual bool setValues(RegRoot root, const QString& path, const QList<RegNamedValue>& values);
 };
 
 // Key path in the form the stores keep: parts joined by one "\", no leading or trailing "\".

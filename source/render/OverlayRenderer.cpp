@@ -37,6 +37,28 @@ constexpr qreal kMaxCoordinate = 1e6;
 
 const QString kArial = QStringLiteral("Arial");
 
+// The format of a picture by its first bytes, for the formats skins come in. Naming it spares
+// the reader from loading every image plugin to ask each whether it knows the data; anything
+// else is left to that search.
+QByteArray pictureFormat(const QByteArray& bytes)
+{
+    struct Signature {
+        const char* magic;
+        const char* format;
+    };
+    static constexpr Signature kSignatures[] = {
+        {"\x89PNG\r\n\x1a\n", "png"}, {"BM", "bmp"},  {"\xff\xd8\xff", "jpeg"},
+        {"GIF87a", "gif"},              {"GIF89a", "gif"}, {"\0\0\1\0", "ico"},
+    };
+    for (const Signature& s : kSignatures) {
+        // The icon signature holds NULs, so its length is given by the array, not by strlen.
+        const qsizetype length = s.magic[0] == '\0' ? 4 : qsizetype(std::strlen(s.magic));
+        if (bytes.startsWith(QByteArrayView(s.magic, length)))
+            return s.format;
+    }
+    return {};
+}
+
 // Canvas sides are the scaled sizes taken to the nearest whole pixel, halves to even.
 int nearestWhole(float v)
 {
@@ -292,12 +314,17 @@ std::int32_t OverlayRenderer::decodePicture()
         } else {
             QBuffer buffer(&picBytes_);
             buffer.open(QIODevice::ReadOnly);
-            QImageReader reader(&buffer);
+            const QByteArray format = pictureFormat(picBytes_);
+            QImageReader reader(&buffer, format);
+            // A known format goes to its decoder alone; only an unknown one is searched for.
+            reader.setAutoDetectImageFormat(format.isEmpty());
             reader.setAutoTransform(false);
             reader.setAllocationLimit(kDecoderLimitMiB);
-            // Refuse a picture by its header before the decoder allocates anything for it.
-            const QSize claimed = reader.size();
-            if (!reader.canRead()) {
+            // Refuse a picture by its header before the decoder allocates anything for it. The
+            // format is asked first: some decoders (icons) answer no once the size was read.
+            const bool known = reader.canRead();
+            const QSize claimed = known ? reader.size() : QSize();
+            if (!known) {
                 decodeStatus_ = gdip::UnknownImageFormat;
                 decodeReason_ = "the picture is not in a format the decoder knows";
             } else if (claimed.isValid() && std::int64_t {claimed.width()} * claimed.height() > kMaxPixels) {

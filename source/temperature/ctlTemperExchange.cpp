@@ -63,8 +63,11 @@ void ctlTemper::LoadTemperReg()
 
 void ctlTemper::SaveTemperReg()
 {
-    SaveRegValue(QStringLiteral("Temper"), env_.regional.formatNumber(temperRaw_));
-    SaveRegValue(QStringLiteral("Time"), env_.regional.formatDateTime(valTime_));
+    // One change of the store: a reading and its time are never kept half old, half new.
+    if (!mReg::RegWriteStrs(env_.registry, RegRoot::CurrentUser, registryKey(),
+                            {{QStringLiteral("Temper"), env_.regional.formatNumber(temperRaw_)},
+                             {QStringLiteral("Time"), env_.regional.formatDateTime(valTime_)}}))
+        qCWarning(lcTemper) << "could not store the reading in the registry";
 }
 
 void ctlTemper::acceptReading()

@@ -18,6 +18,15 @@ bool RegWriteStr(RegistryStore& store, RegRoot root, const QString& subKey, cons
     return store.setValue(root, subKey, valueName, RegValue::string(text));
 }
 
+bool RegWriteStrs(RegistryStore& store, RegRoot root, const QString& subKey, const QList<std::pair<QString, QString>>& values)
+{
+    QList<RegNamedValue> named;
+    named.reserve(values.size());
+    for (const auto& [name, text] : values)
+        named.append({name, RegValue::string(text)});
+    return store.setValues(root, subKey, named);
+}
+
 bool RegDelValue(RegistryStore& store, RegRoot root, const QString& subKey, const QString& valueName)
 {
     if (!store.keyExists(root, subKey))

@@ -16,6 +16,8 @@ namespace {
 
 const QString kRegistryKey = QStringLiteral("Software\\CrashTest");
 const QString kSection = QStringLiteral("General");
+// The registry keeps the newest step's value a second time, written in the same change.
+const QString kLastName = QStringLiteral("Last");
 
 } // namespace
 
@@ -47,7 +49,8 @@ bool writeStep(const StoreFiles& files, qint64 step)
     const QString key = keyOf(step);
     const QString value = valueOf(step);
     auto registry = [&] {
-        if (FileRegistryStore(files.registry).setValue(RegRoot::CurrentUser, kRegistryKey, key, RegValue::string(value)))
+        if (FileRegistryStore(files.registry)
+                .setValues(RegRoot::CurrentUser, kRegistryKey, {{key, RegValue::string(value)}, {kLastName, RegValue::string(value)}}))
             return true;
         std::fprintf(stderr, "the registry file refused step %lld\n", static_cast<long long>(step));
         return false;
@@ -79,6 +82,13 @@ Snapshot readStores(const StoreFiles& files)
     const IniSettingsStore settings(files.settings);
     QFile ini(files.skinIni);
     const INI_Class::Sections skin = ini.open(QIODevice::ReadOnly) ? INI_Class::parse(ini.readAll()) : INI_Class::Sections {};
+    // Two values written in one change are both old or both new.
+    if (const auto last = registry.value(RegRoot::CurrentUser, kRegistryKey, kLastName)) {
+        const qint64 step = last->text.section(QLatin1Char(':'), 0, 0).toLongLong();
+        const auto same = registry.value(RegRoot::CurrentUser, kRegistryKey, keyOf(step));
+        if (!same || same->text != last->text)
+            s.problems << QStringLiteral("the registry's last step %1 and its key %2 were not written together").arg(step).arg(keyOf(step));
+    }
     for (int k = 0; k < kKeys; ++k) {
         const QString key = keyOf(k);
         if (const auto v = registry.value(RegRoot::CurrentUser, kRegistryKey, key)) {

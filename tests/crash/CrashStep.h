@@ -29,8 +29,8 @@ struct StoreFiles {
 QString keyOf(qint64 step);
 QString valueOf(qint64 step);
 
-// Writes step s into the registry file and the settings file (in turns one or the other first),
-// then the skin INI. False (with a message on stderr) when a store refused the write.
+// Writes step s into the registry file (with the value a second time under "Last", in the same
+// change) and the settings file (in turns one or the other first), then the skin INI. False (with a message on stderr) when a store refused the write.
 bool writeStep(const StoreFiles& files, qint64 step);
 
 // What each store holds now under each key; a value is nothing where the key is absent.

@@ -4,6 +4,7 @@
 #include "QtPrinters.h"
 #include "RenderTestSupport.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -318,6 +319,31 @@ TEST_F(Drawing, RedrawWithoutAPathReusesTheBytesOfADeletedFile)
     EXPECT_TRUE(mostlyGreen(colourAt(renderer.RenderOverlay(path, style, adjust, mark).canvas, 1, 1)));
 }
 
+TEST_F(Drawing, PicturesAreReadByTheirContentInEveryFormatSkinsUse)
+{
+    auto encoded = [](const char* format) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(solid(2, 2, Qt::blue).save(&buffer, format)) << format;
+        return bytes;
+    };
+    // Qt writes no GIF: a 1x1 one by hand, its one colour blue.
+    const QByteArray gif = QByteArray::fromHex("474946383961010001008000000000ff0000002c00000000010001000002024401003b");
+    const std::pair<const char*, QByteArray> pictures[] = {
+        {"png", encoded("png")}, {"bmp", encoded("bmp")}, {"jpeg", encoded("jpeg")}, {"ico", encoded("ico")}, {"gif", gif},
+    };
+    for (const auto& [format, bytes] : pictures) {
+        // The file name says nothing: the content alone tells the format.
+        errors.lines.clear();
+        const OverlayResult r = renderer.RenderOverlay(writeBytes(QStringLiteral("picture-%1.txt").arg(QLatin1String(format)), bytes),
+                                                       style, adjust, mark);
+        ASSERT_TRUE(r.drawn) << format;
+        EXPECT_TRUE(mostlyBlue(colourAt(r.canvas, 0, 0))) << format;
+        EXPECT_TRUE(errors.lines.empty()) << format;
+    }
+}
+
 TEST_F(Drawing, BadPicturesAreLoggedOnceAndNotDrawn)
 {
     EXPECT_TRUE(redraw().drawn) << "no picture read yet: the text is drawn alone";
@@ -342,6 +368,7 @@ TEST_F(Drawing, BadPicturesAreLoggedOnceAndNotDrawn)
         {"empty.png", QByteArray(), "(ErrReturn=2)"},
         {"text.png", QByteArray("this is not a picture at all\n"), "(ErrReturn=13)"},
         {"huge.png", pngHeaderClaiming(30000, 30000), "(ErrReturn=3)"},
+        {"fake.bmp", QByteArray("BM but not a bitmap"), "(ErrReturn=13)"},
     };
     for (const Bad& bad : cases) {
         errors.lines.clear();

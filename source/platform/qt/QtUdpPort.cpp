@@ -3,6 +3,7 @@
 #include <QHostInfo>
 #include <QLoggingCategory>
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -57,6 +58,20 @@ void callHandler(const Handler& handler, const Arg& arg, const char* what)
 
 } // namespace
 
+namespace {
+
+// Requests go straight to the server, as they would through a plain datagram socket: never
+// through a SOCKS proxy of the desktop's settings. Asking for no proxy also spares the process
+// the system proxy resolver (a library and a thread of its own) that a bind would start.
+std::unique_ptr<QUdpSocket> newSocket()
+{
+    auto socket = std::make_unique<QUdpSocket>();
+    socket->setProxy(QNetworkProxy::NoProxy);
+    return socket;
+}
+
+} // namespace
+
 QtUdpPort::QtUdpPort() = default;
 
 QtUdpPort::~QtUdpPort()
@@ -67,7 +82,7 @@ QtUdpPort::~QtUdpPort()
 BindResult QtUdpPort::bind()
 {
     releaseSocket();
-    auto socket = std::make_unique<QUdpSocket>();
+    auto socket = newSocket();
     errno = 0;
     bool ok = socket->bind(QHostAddress::Any, 0);
     int systemErrno = errno;
@@ -76,7 +91,7 @@ BindResult QtUdpPort::bind()
             || socket->error() == QAbstractSocket::SocketAddressNotAvailableError)) {
         // A system with IPv6 switched off refuses the dual-stack address; IPv4 alone still serves.
         qCDebug(lcUdp) << "dual-stack bind failed, trying IPv4 only:" << socket->errorString();
-        socket = std::make_unique<QUdpSocket>();
+        socket = newSocket();
         errno = 0;
         ok = socket->bind(QHostAddress::AnyIPv4, 0);
         systemErrno = errno;
