@@ -1,20 +1,70 @@
 #include "FileRegistryStore.h"
 
-#include "LeftLockFile.h"
-
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace tb {
 
 Q_LOGGING_CATEGORY(lcRegistry, "thermobadge.registry", QtWarningMsg)
+
+namespace {
+
+// How long a write waits for another writer (any process of this user) to finish.
+constexpr int kLockWaitMs = 2000;
+
+// Held while the file is read, changed and replaced: an advisory lock (flock) on a lock file
+// beside it, which stays in place. The system lets go of the lock when its holder ends, however
+// it ends, so a killed writer never leaves a lock behind and no owner has to be looked up (a
+// process number written into a lock file can belong to another process by the time it is read).
+class WriteLock {
+public:
+    explicit WriteLock(const QString& file)
+        : fd_(::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (fd_ < 0)
+            qCWarning(lcRegistry) << "cannot open the lock file" << file << std::strerror(errno);
+    }
+    ~WriteLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_); // releases the lock
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+    bool acquire(int waitMs)
+    {
+        const QDeadlineTimer deadline(waitMs);
+        while (fd_ >= 0) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+                return true;
+            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired())
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+
+private:
+    int fd_;
+};
+
+} // namespace
 
 namespace {
 
@@ -218,10 +268,8 @@ template <typename Change>
 bool FileRegistryStore::modify(Change&& change)
 {
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    removeEmptyLeftLockFile(path_ + QStringLiteral(".lock"));
-    QLockFile lock(path_ + QStringLiteral(".lock"));
-    lock.setStaleLockTime(10'000);
-    if (!lock.tryLock(2000)) {
+    WriteLock lock(path_ + QStringLiteral(".lock"));
+    if (!lock.acquire(kLockWaitMs)) {
         qCWarning(lcRegistry) << "registry file is locked by another process; write dropped";
         return false;
     }

@@ -1,12 +1,18 @@
 #include "FileRegistryStore.h"
 #include "QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace tb;
 
@@ -48,7 +54,31 @@ TEST_F(FileRegistry, ValuesSurviveANewStoreOnTheSameFile)
     EXPECT_EQ(text(s, QStringLiteral("temper")), QStringLiteral("-5,3"));
     EXPECT_EQ(text(s, QStringLiteral("Time")), QStringLiteral("24.10.2012 18:33:00"));
     EXPECT_EQ(s.value(RegRoot::LocalMachine, QStringLiteral("run"), QStringLiteral("X=Y")), RegValue::dword(7));
-    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".lock"))) << "the lock is released after each write";
+    // The lock is released after each write: another holder can take it at once.
+    const int fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    ::close(fd);
+}
+
+TEST_F(FileRegistry, AWriteWaitsForAnotherWriterAndGivesUpAfterTwoSeconds)
+{
+    FileRegistryStore s(path);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    const int fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    // Held past the wait: the write is refused and says so; nothing is written.
+    EXPECT_FALSE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("Temper"), RegValue::string(QStringLiteral("1"))));
+    EXPECT_FALSE(s.value(RegRoot::CurrentUser, kKey, QStringLiteral("Temper")));
+    // Released during the wait: the write goes through.
+    std::thread release([fd] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::close(fd);
+    });
+    EXPECT_TRUE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("Temper"), RegValue::string(QStringLiteral("2"))));
+    release.join();
+    EXPECT_EQ(text(s, QStringLiteral("Temper")), QStringLiteral("2"));
 }
 
 TEST_F(FileRegistry, DamagedFilesReadAsFarAsTheyMakeSenseAndTheNextWriteRepairsThem)
