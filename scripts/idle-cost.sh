@@ -4,7 +4,8 @@
 # first reading, then measures over a window of N seconds:
 #   - CPU time (user + system, all threads), as a share of one core;
 #   - wakeups a second: voluntary context switches of all threads (each is one return to sleep,
-#     so one wakeup), also per thread;
+#     so one wakeup), also per thread, and at rest: over the seconds in which no reading came
+#     (the indicator asks every 20 s; a reading is drawn, shown in the tray and stored);
 #   - resident memory (VmRSS) at the end, its high-water mark (VmHWM), the proportional share
 #     (Pss: pages shared with other processes counted in part) and the private anonymous part
 #     (heap, stacks, images: what the program itself allocated).
@@ -102,11 +103,22 @@ thread_switches() { # one line per thread: id name switches
 }
 status_kb() { awk -v k="$1:" '$1 == k {print $2}' "/proc/$indicator/status"; }
 
+total_switches() { thread_switches | awk '{n += $3} END {print n + 0}'; }
+readings() { grep -c 'reading' "$tmp/indicator.log" || true; }
+
 hz=$(getconf CLK_TCK)
 ticks0=$(cpu_ticks)
 thread_switches >"$tmp/switches0"
 t0=$(date +%s.%N)
-sleep "$seconds"
+# One sample a second (switches of all threads, readings so far), for the rate at rest: the
+# seconds in which no reading came, nor in the second before (its drawing and storing may
+# spill over).
+: >"$tmp/samples"
+readings0=$(readings)
+for _ in $(seq "$seconds"); do
+  sleep 1
+  echo "$(total_switches) $(readings)" >>"$tmp/samples"
+done
 kill -0 "$indicator" 2>/dev/null || { echo "idle-cost.sh: the indicator ended during the run" >&2; cat "$tmp/indicator.log" >&2; exit 1; }
 ticks1=$(cpu_ticks)
 thread_switches >"$tmp/switches1"
@@ -127,6 +139,16 @@ awk -v s="$elapsed" '
     printf "  wakeups: %.2f a second (%d voluntary context switches)\n", total / s, total
     for (name in line) if (line[name] > 0) printf "    %-16s %.2f/s\n", name, line[name] / s
   }' "$tmp/switches0" "$tmp/switches1"
+awk -v s0="$(awk '{n += $3} END {print n + 0}' "$tmp/switches0")" -v r0="$readings0" '
+  BEGIN {ps = s0; pr = r0; came = 0}
+  {
+    cameNow = ($2 != pr)
+    if (!cameNow && !came) {n += $1 - ps; quiet++} else busy++
+    came = cameNow; ps = $1; pr = $2
+  }
+  END {
+    if (quiet > 0) printf "  at rest: %.2f wakeups a second over %d quiet seconds (%d seconds with or just after a reading left out)\n", n / quiet, quiet, busy
+  }' "$tmp/samples"
 awk -v r="$rss" -v h="$hwm" -v p="$pss" -v a="$anon" 'BEGIN {
   printf "  resident memory: %.1f MB (high-water mark %.1f MB); proportional share %.1f MB; anonymous %.1f MB\n",
     r / 1024, h / 1024, p / 1024, a / 1024}'

@@ -79,7 +79,9 @@ void IndicatorWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
+    // The canvas covers the window as a rule; a plain copy of it is then the whole paint.
+    if (canvas_.isNull() || canvas_.deviceIndependentSize() != QSizeF(size()))
+        p.fillRect(rect(), Qt::transparent);
     if (!canvas_.isNull())
         p.drawImage(0, 0, canvas_);
 }
