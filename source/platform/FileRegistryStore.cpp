@@ -47,6 +47,8 @@ public:
     WriteLock(const WriteLock&) = delete;
     WriteLock& operator=(const WriteLock&) = delete;
 
+    bool isOpen() const { return fd_ >= 0; }
+
     bool acquire(int waitMs)
     {
         const QDeadlineTimer deadline(waitMs);
@@ -63,10 +65,6 @@ public:
 private:
     int fd_;
 };
-
-} // namespace
-
-namespace {
 
 constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 
@@ -270,7 +268,10 @@ bool FileRegistryStore::modify(Change&& change)
     QDir().mkpath(QFileInfo(path_).absolutePath());
     WriteLock lock(path_ + QStringLiteral(".lock"));
     if (!lock.acquire(kLockWaitMs)) {
-        qCWarning(lcRegistry) << "registry file is locked by another process; write dropped";
+        if (lock.isOpen())
+            qCWarning(lcRegistry) << "registry file is locked by another process; write dropped";
+        else
+            qCWarning(lcRegistry) << "registry write dropped:" << path_ << "cannot be locked";
         return false;
     }
     QList<Key> keys = load();

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace tb {
 
@@ -42,20 +43,18 @@ const QString kArial = QStringLiteral("Arial");
 // else is left to that search.
 QByteArray pictureFormat(const QByteArray& bytes)
 {
+    using namespace std::string_view_literals;
     struct Signature {
-        const char* magic;
+        std::string_view magic; // may hold NULs
         const char* format;
     };
     static constexpr Signature kSignatures[] = {
-        {"\x89PNG\r\n\x1a\n", "png"}, {"BM", "bmp"},  {"\xff\xd8\xff", "jpeg"},
-        {"GIF87a", "gif"},              {"GIF89a", "gif"}, {"\0\0\1\0", "ico"},
+        {"\x89PNG\r\n\x1a\n"sv, "png"}, {"BM"sv, "bmp"},  {"\xff\xd8\xff"sv, "jpeg"},
+        {"GIF87a"sv, "gif"},              {"GIF89a"sv, "gif"}, {"\0\0\1\0"sv, "ico"},
     };
-    for (const Signature& s : kSignatures) {
-        // The icon signature holds NULs, so its length is given by the array, not by strlen.
-        const qsizetype length = s.magic[0] == '\0' ? 4 : qsizetype(std::strlen(s.magic));
-        if (bytes.startsWith(QByteArrayView(s.magic, length)))
+    for (const Signature& s : kSignatures)
+        if (bytes.startsWith(QByteArrayView(s.magic.data(), qsizetype(s.magic.size()))))
             return s.format;
-    }
     return {};
 }
 
