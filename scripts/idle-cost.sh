@@ -15,6 +15,8 @@
 #     --build DIR   the build folder to use (default $BUILD_DIR or build); its indicator and server
 #                   are built if needed
 #     --bare        no window manager and no tray host (the tray then polls for one)
+#     --smaps FILE  also writes where the resident memory is at the end: kilobytes per library,
+#                   heap, stacks and the rest, largest first
 # Everything it starts (Xvfb, openbox, trayer, server, indicator) ends with the script, whatever
 # happens. Datagrams go to loopback only; the indicator has its own settings and runtime folders.
 set -euo pipefail
@@ -23,12 +25,14 @@ cd "$(dirname "$0")/.."
 seconds=60
 build="${BUILD_DIR:-build}"
 bare=0
+smaps_out=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds="${2:?--seconds needs a number}"; shift 2 ;;
     --build) build="${2:?--build needs a folder}"; shift 2 ;;
     --bare) bare=1; shift ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --smaps) smaps_out="${2:?--smaps needs a file}"; shift 2 ;;
+    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "idle-cost.sh: unknown option $1 (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -127,6 +131,14 @@ rss=$(status_kb VmRSS)
 hwm=$(status_kb VmHWM)
 pss=$(awk '$1 == "Pss:" {print $2}' "/proc/$indicator/smaps_rollup")
 anon=$(awk '$1 == "Anonymous:" {print $2}' "/proc/$indicator/smaps_rollup")
+if [ -n "$smaps_out" ]; then
+  # A mapping's header line names its file (or [heap], [stack]); the Rss lines after it count.
+  awk '
+    /^[0-9a-f]+-[0-9a-f]+ / {name = (NF >= 6 ? $6 : "[anonymous]"); sub(/.*\//, "", name); next}
+    $1 == "Rss:" {kb[name] += $2}
+    END {for (n in kb) if (kb[n] > 0) printf "%8d kB  %s\n", kb[n], n}' "/proc/$indicator/smaps" |
+    sort -rn >"$smaps_out"
+fi
 
 elapsed=$(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')
 echo "idle cost over $(printf '%.1f' "$elapsed") s (indicator against $address:25002, display $DISPLAY$([ "$bare" = 1 ] && echo ', bare'))"

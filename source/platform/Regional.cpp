@@ -1,7 +1,5 @@
 #include "Regional.h"
 
-#include <QRegularExpression>
-
 #include <charconv>
 #include <cmath>
 
@@ -38,16 +36,159 @@ std::optional<QTime> makeTime(int h, int m, int s, QStringView ampm, const QStri
     return QTime(h, m, s);
 }
 
-} // namespace
-
-namespace {
-
-// Whether a date pattern has only numeric day, month and year fields between separators that
-// the reader accepts, so that what is written can be read back.
-bool numericDatePattern(const QString& pattern)
+// The blanks the stored texts may have around and between their parts.
+bool isBlank(QChar c)
 {
-    static const QRegularExpression numeric(QStringLiteral("^(d{1,2}|M{1,2}|y{4})([./-])(d{1,2}|M{1,2}|y{4})\\2(d{1,2}|M{1,2}|y{4})$"));
-    return numeric.match(pattern).hasMatch();
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+bool isDateSeparator(QChar c)
+{
+    return c == u'.' || c == u'/' || c == u'-';
+}
+
+// Reads the text left to right: digits, single characters and blanks, each step either taking
+// what it expects or leaving the position as it was.
+class Scanner {
+public:
+    explicit Scanner(QStringView text)
+        : text_(text)
+    {
+    }
+
+    bool atEnd() const { return pos_ == text_.size(); }
+    qsizetype pos() const { return pos_; }
+    QStringView rest() const { return text_.sliced(pos_); }
+
+    // From `least` to `most` ASCII digits (as many as there are up to `most`).
+    std::optional<QStringView> digits(qsizetype least, qsizetype most)
+    {
+        qsizetype end = pos_;
+        while (end < text_.size() && end - pos_ < most && text_[end] >= u'0' && text_[end] <= u'9')
+            ++end;
+        if (end - pos_ < least)
+            return std::nullopt;
+        const QStringView taken = text_.sliced(pos_, end - pos_);
+        pos_ = end;
+        return taken;
+    }
+    // One character that `accept` says yes to.
+    template <typename Accept>
+    std::optional<QChar> one(Accept accept)
+    {
+        if (atEnd() || !accept(text_[pos_]))
+            return std::nullopt;
+        return text_[pos_++];
+    }
+    bool skip(QChar c) { return one([c](QChar d) { return d == c; }).has_value(); }
+    // Blanks; whether there were any.
+    bool blanks()
+    {
+        const qsizetype from = pos_;
+        while (!atEnd() && isBlank(text_[pos_]))
+            ++pos_;
+        return pos_ > from;
+    }
+
+private:
+    QStringView text_;
+    qsizetype pos_ = 0;
+};
+
+// A time "h:m[:s][ marker]" (one or two digits each; the marker is any word without digits or
+// colons, blanks before it allowed) up to the end of the text, blanks after it allowed.
+struct TimeParts {
+    QStringView hour, minute, second, marker;
+};
+std::optional<TimeParts> readTime(QStringView text)
+{
+    Scanner in(text);
+    TimeParts t;
+    const auto hour = in.digits(1, 2);
+    if (!hour || !in.skip(u':'))
+        return std::nullopt;
+    const auto minute = in.digits(1, 2);
+    if (!minute)
+        return std::nullopt;
+    t.hour = *hour;
+    t.minute = *minute;
+    if (in.skip(u':')) {
+        const auto second = in.digits(1, 2);
+        if (!second)
+            return std::nullopt;
+        t.second = *second;
+    }
+    in.blanks();
+    const qsizetype markerStart = in.pos();
+    while (in.one([](QChar c) { return !isBlank(c) && !(c >= u'0' && c <= u'9') && c != u':'; }))
+        ;
+    t.marker = text.sliced(markerStart, in.pos() - markerStart);
+    in.blanks();
+    if (!in.atEnd())
+        return std::nullopt;
+    return t;
+}
+
+// Whether a date pattern has only numeric day, month and year fields ("d", "dd", "M", "MM" or
+// "yyyy") between two equal separators that the reader accepts, so that what is written can be
+// read back.
+bool numericDatePattern(QStringView pattern)
+{
+    const auto field = [](QStringView f) {
+        return f == u"d" || f == u"dd" || f == u"M" || f == u"MM" || f == u"yyyy";
+    };
+    qsizetype first = -1;
+    for (qsizetype i = 0; i < pattern.size() && first < 0; ++i)
+        if (isDateSeparator(pattern[i]))
+            first = i;
+    if (first < 0)
+        return false;
+    const qsizetype second = pattern.indexOf(pattern[first], first + 1);
+    if (second < 0)
+        return false;
+    return field(pattern.first(first)) && field(pattern.sliced(first + 1, second - first - 1))
+           && field(pattern.sliced(second + 1));
+}
+
+// Removes the time zone fields ("t", "tt", ...) of a time pattern with the blanks around them.
+QString withoutTimeZone(const QString& pattern)
+{
+    QString out;
+    for (qsizetype i = 0; i < pattern.size();) {
+        qsizetype end = i;
+        while (end < pattern.size() && isBlank(pattern[end]))
+            ++end;
+        if (end < pattern.size() && pattern[end] == u't') {
+            while (end < pattern.size() && pattern[end] == u't')
+                ++end;
+            while (end < pattern.size() && isBlank(pattern[end]))
+                ++end;
+            i = end;
+            continue;
+        }
+        out += pattern[i++];
+    }
+    return out;
+}
+
+// What stands between the hour and the minute fields of a time pattern ("HH:mm" gives ":"),
+// empty when the pattern has no hour followed by a minute.
+QStringView hourMinuteSeparator(QStringView pattern)
+{
+    const auto hour = [](QChar c) { return c == u'h' || c == u'H'; };
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (!hour(pattern[i]))
+            continue;
+        qsizetype from = i;
+        while (from < pattern.size() && hour(pattern[from]))
+            ++from;
+        qsizetype to = from;
+        while (to < pattern.size() && !hour(pattern[to]) && pattern[to] != u'm')
+            ++to;
+        if (to > from && to < pattern.size() && pattern[to] == u'm')
+            return pattern.sliced(from, to - from);
+    }
+    return {};
 }
 
 } // namespace
@@ -82,11 +223,10 @@ Regional Regional::fromLocale(const QLocale& locale)
     }
     r.dateFormat_ = df;
     QString tf = locale.timeFormat(QLocale::LongFormat);
-    tf.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    tf = withoutTimeZone(tf);
     const bool twelveHour = tf.contains(QLatin1Char('h')) && tf.contains(QLatin1String("AP"), Qt::CaseInsensitive);
-    static const QRegularExpression hourMinute(QStringLiteral("[hH]+([^hHm]+)m"));
-    if (const auto sep = hourMinute.match(tf); sep.hasMatch() && sep.captured(1).trimmed().size() == 1)
-        r.timeSeparator_ = sep.captured(1).trimmed().front();
+    if (const QStringView sep = hourMinuteSeparator(tf).trimmed(); sep.size() == 1)
+        r.timeSeparator_ = sep.front();
     // Only hours, minutes, seconds and an AM/PM marker are written.
     r.timeFormat_ = twelveHour ? QStringLiteral("h:mm:ss AP") : QStringLiteral("H:mm:ss");
     if (tf.startsWith(QLatin1String("HH")))
@@ -191,21 +331,35 @@ QString Regional::formatDateTime(DateTime value) const
 
 std::optional<DateTime> Regional::parseDateTime(QStringView text) const
 {
-    static const QRegularExpression re(QStringLiteral(
-        "^\\s*(?:([0-9]{1,4})[./-]([0-9]{1,2})[./-]([0-9]{1,4}))?\\s*"
-        "(?:([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?\\s*([^\\s0-9:]+)?)?\\s*$"));
-    const auto m = re.match(text);
-    if (!m.hasMatch())
+    // [date][ time]: the date's three numbers with any of . / - between them, blanks before the
+    // time, blanks around the whole allowed.
+    Scanner in(text);
+    in.blanks();
+    QStringView p[3];
+    bool hasDate = false;
+    {
+        Scanner date = in;
+        const auto a = date.digits(1, 4);
+        const bool first = a && date.one(isDateSeparator);
+        const auto b = first ? date.digits(1, 2) : std::nullopt;
+        const bool second = b && date.one(isDateSeparator);
+        const auto c = second ? date.digits(1, 4) : std::nullopt;
+        if (c) {
+            p[0] = *a, p[1] = *b, p[2] = *c;
+            hasDate = true;
+            in = date;
+        }
+    }
+    if (hasDate && !in.atEnd() && !in.blanks())
+        return std::nullopt; // the time must be set apart from the date
+    std::optional<TimeParts> t;
+    if (!in.atEnd() && !(t = readTime(in.rest())))
         return std::nullopt;
-    const bool hasDate = m.hasCaptured(1);
-    const bool hasTime = m.hasCaptured(4);
-    if (!hasDate && !hasTime)
+    if (!hasDate && !t)
         return std::nullopt;
-    if (hasDate && hasTime && !text[m.capturedStart(4) - 1].isSpace())
-        return std::nullopt;
+
     QDate date(1899, 12, 30);
     if (hasDate) {
-        const QStringView p[3] = {m.capturedView(1), m.capturedView(2), m.capturedView(3)};
         QStringView dv, mv, yv;
         switch (order_) {
         case DateOrder::DayMonthYear: dv = p[0], mv = p[1], yv = p[2]; break;
@@ -219,31 +373,39 @@ std::optional<DateTime> Regional::parseDateTime(QStringView text) const
             return std::nullopt;
     }
     QTime time(0, 0);
-    if (hasTime) {
-        const auto t = makeTime(m.capturedView(4).toInt(), m.capturedView(5).toInt(),
-                                m.hasCaptured(6) ? m.capturedView(6).toInt() : 0, m.capturedView(7), am_, pm_);
-        if (!t)
+    if (t) {
+        const auto made = makeTime(t->hour.toInt(), t->minute.toInt(), t->second.isEmpty() ? 0 : t->second.toInt(),
+                                   t->marker, am_, pm_);
+        if (!made)
             return std::nullopt;
-        time = *t;
-    } else if (m.hasCaptured(7)) {
-        return std::nullopt;
+        time = *made;
     }
     return DateTime::fromDateAndTime(date, time);
 }
 
 std::optional<DateTime> parseDottedDateTime(QStringView text)
 {
-    static const QRegularExpression re(QStringLiteral(
-        "^\\s*([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4})\\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?\\s*$"));
-    const auto m = re.match(text);
-    if (!m.hasMatch())
+    // "d.M.yyyy h:m[:s]", one or two digits for all but the year, blanks around allowed.
+    Scanner in(text);
+    in.blanks();
+    const auto d = in.digits(1, 2);
+    const auto m = d && in.skip(u'.') ? in.digits(1, 2) : std::nullopt;
+    const auto y = m && in.skip(u'.') ? in.digits(4, 4) : std::nullopt;
+    const auto h = y && in.blanks() ? in.digits(1, 2) : std::nullopt;
+    const auto mi = h && in.skip(u':') ? in.digits(1, 2) : std::nullopt;
+    if (!mi)
         return std::nullopt;
-    const QDate date(m.capturedView(3).toInt(), m.capturedView(2).toInt(), m.capturedView(1).toInt());
-    const int h = m.capturedView(4).toInt(), mi = m.capturedView(5).toInt();
-    const int s = m.hasCaptured(6) ? m.capturedView(6).toInt() : 0;
-    if (!date.isValid() || h > 23 || mi > 59 || s > 59)
+    std::optional<QStringView> s = QStringView(u"0");
+    if (in.skip(u':'))
+        s = in.digits(1, 2);
+    in.blanks();
+    if (!s || !in.atEnd())
         return std::nullopt;
-    return DateTime::fromDateAndTime(date, QTime(h, mi, s));
+    const QDate date(y->toInt(), m->toInt(), d->toInt());
+    const int hour = h->toInt(), minute = mi->toInt(), second = s->toInt();
+    if (!date.isValid() || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    return DateTime::fromDateAndTime(date, QTime(hour, minute, second));
 }
 
 } // namespace tb

@@ -1,10 +1,13 @@
 #include "QtPrinters.h"
 #include "Regional.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <ctime>
+#include <random>
 
 using namespace tb;
 
@@ -104,4 +107,69 @@ TEST(Regional, TheTimeSeparatorOfTheLocale)
 {
     EXPECT_EQ(Regional::russian().timeSeparator(), QLatin1Char(':'));
     EXPECT_EQ(Regional::fromLocale(QLocale(QLocale::Finnish, QLocale::Finland)).timeSeparator(), QLatin1Char('.'));
+    // In every locale: what stands between the hour and the minute of its time form, when that
+    // is one character, time zone fields left out.
+    static const QRegularExpression hourMinute(QStringLiteral("[hH]+([^hHm]+)m"));
+    for (const QLocale& locale : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        QString form = locale.timeFormat(QLocale::LongFormat);
+        form.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+        const auto m = hourMinute.match(form);
+        const QString between = m.hasMatch() ? m.captured(1).trimmed() : QString();
+        EXPECT_EQ(Regional::fromLocale(locale).timeSeparator(), between.size() == 1 ? between.front() : QLatin1Char(':'))
+            << locale.name().toStdString() << ": " << form.toStdString();
+    }
+}
+
+TEST(Regional, TheReadersAgreeWithTheirPatternsOnRandomTexts)
+{
+    // The readers scan by hand; these patterns say what they accept. Random texts of the
+    // characters that matter must be read alike: accepted with the same parts, or refused.
+    const QRegularExpression regional(QStringLiteral(
+        "^\\s*(?:([0-9]{1,4})[./-]([0-9]{1,2})[./-]([0-9]{1,4}))?\\s*"
+        "(?:([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?\\s*([^\\s0-9:]+)?)?\\s*$"));
+    const QRegularExpression dotted(QStringLiteral(
+        "^\\s*([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{4})\\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?\\s*$"));
+    const Regional ru = Regional::russian();
+    const auto byPattern = [&](const QString& text) -> std::optional<DateTime> {
+        const auto m = regional.match(text);
+        if (!m.hasMatch() || (!m.hasCaptured(1) && !m.hasCaptured(4)))
+            return std::nullopt;
+        if (m.hasCaptured(1) && m.hasCaptured(4) && !text[m.capturedStart(4) - 1].isSpace())
+            return std::nullopt;
+        // Read again in a canonical form the hand reader must accept.
+        QString canonical = m.hasCaptured(1) ? m.captured(1) + u'.' + m.captured(2) + u'.' + m.captured(3) : QString();
+        if (m.hasCaptured(4))
+            canonical += (canonical.isEmpty() ? QString() : QStringLiteral(" ")) + m.captured(4) + u':' + m.captured(5)
+                         + (m.hasCaptured(6) ? u':' + m.captured(6) : QString()) + u' ' + m.captured(7);
+        return ru.parseDateTime(canonical);
+    };
+    std::mt19937 random(20261208);
+    // Texts made of the pieces dates and times are made of, so that many are near misses.
+    const QStringList pieces = {QStringLiteral("."), QStringLiteral("/"), QStringLiteral("-"), QStringLiteral(":"),
+                                QStringLiteral(" "), QStringLiteral("\t"), QStringLiteral("\u00a0"), QStringLiteral("PM"),
+                                QStringLiteral("am"), QStringLiteral("x:")};
+    int accepted = 0;
+    for (int n = 0; n < 200000; ++n) {
+        QString text;
+        const int count = std::uniform_int_distribution<int>(1, 9)(random);
+        for (int i = 0; i < count; ++i) {
+            if (i % 2 == 0 && std::uniform_int_distribution<int>(0, 5)(random) > 0)
+                text += QString::number(std::uniform_int_distribution<int>(0, 4)(random) > 0
+                                            ? std::uniform_int_distribution<int>(0, 40)(random)
+                                            : std::uniform_int_distribution<int>(0, 99999)(random));
+            else
+                text += pieces[std::uniform_int_distribution<qsizetype>(0, pieces.size() - 1)(random)];
+        }
+        const auto read = ru.parseDateTime(text);
+        ASSERT_EQ(read, byPattern(text)) << text.toStdString();
+        accepted += read.has_value();
+        if (const auto m = dotted.match(text); m.hasMatch()) {
+            const QString canonical = m.captured(1) + u'.' + m.captured(2) + u'.' + m.captured(3) + u' ' + m.captured(4)
+                                      + u':' + m.captured(5) + u':' + (m.hasCaptured(6) ? m.captured(6) : QStringLiteral("0"));
+            ASSERT_EQ(parseDottedDateTime(text), ru.parseDateTime(canonical)) << text.toStdString();
+        } else {
+            ASSERT_FALSE(parseDottedDateTime(text)) << text.toStdString();
+        }
+    }
+    EXPECT_GT(accepted, 500) << "the random texts should often be dates or times";
 }
