@@ -7,9 +7,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -56,13 +58,43 @@ void leaveStaleSocket(const QString& path)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    const QByteArray bytes = QFile::encodeName(path);
-    std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_TRUE(makeAddress(QFile::encodeName(path), address));
+    ASSERT_EQ(::bind(fd, asAddress(address), sizeof address), 0);
     ASSERT_EQ(::listen(fd, 1), 0);
     ::close(fd);
 }
+
+// A peer of the primary talking the raw protocol: what it sent and what it heard back.
+struct Peer {
+    std::string_view says;
+    QByteArray heard;
+    bool closed = false;
+    int fd = -1;
+
+    ~Peer()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    void connectTo(const QString& path)
+    {
+        sockaddr_un address {};
+        ASSERT_TRUE(makeAddress(QFile::encodeName(path), address));
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ASSERT_EQ(::connect(fd, asAddress(address), sizeof address), 0);
+        ASSERT_EQ(::send(fd, says.data(), says.size(), MSG_NOSIGNAL), static_cast<ssize_t>(says.size()));
+    }
+    // Reads what has come; true once the primary closed the connection.
+    bool listen()
+    {
+        std::array<char, 64> bytes {};
+        ssize_t n = 0;
+        while ((n = ::recv(fd, bytes.data(), bytes.size(), MSG_DONTWAIT)) > 0)
+            heard.append(bytes.data(), n);
+        closed = closed || n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        return closed;
+    }
+};
 
 class SingleInstanceTest : public ::testing::Test {
 protected:
@@ -149,4 +181,35 @@ TEST_F(SingleInstanceTest, LeftoversOfACrashDoNotBlockAndAnUnsafeFolderTurnsTheC
     SingleInstance open2(folder);
     EXPECT_TRUE(open1.tryBecomePrimary());
     EXPECT_TRUE(open2.tryBecomePrimary());
+}
+
+TEST_F(SingleInstanceTest, BadPeersAreDroppedWhileARealRequestIsServed)
+{
+    SingleInstance primary(runtime.filePath(QStringLiteral("thermobadge")));
+    ASSERT_TRUE(primary.tryBecomePrimary());
+    int activated = 0;
+    primary.onActivateRequested = [&] { ++activated; };
+    using namespace std::string_view_literals;
+    std::array<Peer, 5> peers;
+    peers[0].says = "shout\n"sv; // not the request: refused at once
+    peers[1].says = "\0\xff\n\n\n\n"sv; // nor is this
+    peers[2].says = ""sv; // says nothing: dropped after 2 s
+    peers[3].says = "sho"sv; // stops halfway: likewise
+    peers[4].says = "show\n"sv; // confirmed once the handler ran
+    for (Peer& peer : peers)
+        ASSERT_NO_FATAL_FAILURE(peer.connectTo(primary.socketPath()));
+    Peer& good = peers[4];
+    ASSERT_TRUE(waitUntil([&] { return good.listen(); }));
+    EXPECT_EQ(good.heard, QByteArray("shown\n"));
+    EXPECT_EQ(activated, 1);
+    ASSERT_TRUE(waitUntil([&] { return peers[0].listen() && peers[1].listen(); }));
+    // The silent ones held nothing up and are still waited for.
+    EXPECT_FALSE(peers[2].listen() || peers[3].listen());
+    ASSERT_TRUE(waitUntil([&] { return peers[2].listen() && peers[3].listen(); }));
+    for (const Peer& peer : peers) {
+        if (&peer != &good) {
+            EXPECT_EQ(peer.heard, QByteArray()) << peer.says;
+        }
+    }
+    EXPECT_EQ(activated, 1);
 }

@@ -51,4 +51,19 @@ bool peerIsSameUser(int fd)
     return uid && *uid == ::geteuid();
 }
 
+bool makeAddress(const QByteArray& path, sockaddr_un& address)
+{
+    std::memset(&address, 0, sizeof address);
+    if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path))
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    return true;
+}
+
+const sockaddr* asAddress(const sockaddr_un& address)
+{
+    return reinterpret_cast<const sockaddr*>(&address);
+}
+
 } // namespace tb

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <sys/socket.h>
 #include <sys/types.h>
+#include <sys/un.h>
 
 #include <optional>
 
@@ -22,5 +24,10 @@ std::optional<QString> privateFolderProblem(const QString& folder);
 std::optional<uid_t> peerUserId(int fd);
 // Only a process of this program's own user may be talked to.
 bool peerIsSameUser(int fd);
+
+// The address of the Unix-domain socket at `path`; false when the path is too long for one.
+bool makeAddress(const QByteArray& path, sockaddr_un& address);
+// The address as the socket calls take it.
+const sockaddr* asAddress(const sockaddr_un& address);
 
 } // namespace tb

@@ -1,22 +1,21 @@
 #include "SingleInstance.h"
 
-#include "PrivateFolder.h"
-
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QScopeGuard>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tb {
@@ -29,6 +28,9 @@ namespace {
 constexpr QByteArrayView kRequest = "show\n";
 constexpr QByteArrayView kConfirmation = "shown\n";
 constexpr int kServeTimeoutMs = 2000;
+// More connections than this at once are not from starts of the indicator.
+constexpr qsizetype kMaxConnections = 32;
+constexpr int kSocketFlags = SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC;
 
 QString errnoText(int error)
 {
@@ -45,6 +47,100 @@ bool privateFolder(const QString& folder)
     return true;
 }
 
+// A socket connected to the one at `path`; -1 (errno set) when nobody listens there.
+int connectTo(const QByteArray& path)
+{
+    sockaddr_un address {};
+    if (!makeAddress(path, address)) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    const int fd = ::socket(AF_UNIX, kSocketFlags, 0);
+    if (fd < 0 || ::connect(fd, asAddress(address), sizeof address) == 0)
+        return fd;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+
+// One accepted connection. It reads the request as it comes, runs the handler, confirms and
+// closes; bad input, a peer that hangs up and one that stays silent for 2 s close it too. Nothing
+// in it waits, so the event loop goes on meanwhile.
+class ShowRequest final : public QObject {
+public:
+    ShowRequest(int fd, std::function<void()> onRequest, QObject* parent)
+        : QObject(parent)
+        , fd_(fd)
+        , onRequest_(std::move(onRequest))
+        , notifier_(fd, QSocketNotifier::Read)
+    {
+        QObject::connect(&notifier_, &QSocketNotifier::activated, this, [this] { read(); });
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+            qCWarning(lcInstance) << "a connection that sent no whole request within 2 s was dropped";
+            finish();
+        });
+        timer_.setSingleShot(true);
+        timer_.start(kServeTimeoutMs);
+    }
+    ~ShowRequest() override
+    {
+        notifier_.setEnabled(false);
+        ::close(fd_);
+    }
+    ShowRequest(const ShowRequest&) = delete;
+    ShowRequest& operator=(const ShowRequest&) = delete;
+
+private:
+    void read();
+    // Closed once the event loop is back: this may run inside the notifier's own signal.
+    void finish()
+    {
+        timer_.stop();
+        notifier_.setEnabled(false);
+        deleteLater();
+    }
+
+    int fd_;
+    std::function<void()> onRequest_;
+    QSocketNotifier notifier_;
+    QTimer timer_;
+    QByteArray request_;
+};
+
+void ShowRequest::read()
+{
+    std::array<char, kRequest.size()> bytes {};
+    const ssize_t n = ::recv(fd_, bytes.data(), static_cast<std::size_t>(kRequest.size() - request_.size()), MSG_DONTWAIT);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+        return;
+    if (n <= 0) {
+        qCDebug(lcInstance) << "a connection ended before its request was complete";
+        finish();
+        return;
+    }
+    request_.append(bytes.data(), n);
+    if (request_.size() < kRequest.size())
+        return;
+    // The handler may take its time (or open a dialog): the peer is not dropped meanwhile.
+    timer_.stop();
+    notifier_.setEnabled(false);
+    if (request_ != kRequest) {
+        qCWarning(lcInstance) << "an unexpected request" << request_ << "was refused";
+        finish();
+        return;
+    }
+    qCInfo(lcInstance) << "another start asked this instance to show itself";
+    const QPointer<ShowRequest> alive(this);
+    onRequest_();
+    if (!alive)
+        return;
+    // A fresh socket's buffer takes the line at once.
+    if (::send(fd_, kConfirmation.data(), static_cast<std::size_t>(kConfirmation.size()), MSG_NOSIGNAL | MSG_DONTWAIT) < 0)
+        qCDebug(lcInstance) << "the asking start left before it was confirmed";
+    finish();
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QString folder)
@@ -54,12 +150,13 @@ SingleInstance::SingleInstance(QString folder)
 
 SingleInstance::~SingleInstance()
 {
-    if (server_) {
-        server_->close(); // removes the socket file
-        server_.reset();
+    if (listenFd_ >= 0) {
+        listener_.reset(); // and with it the connections being served
+        ::close(listenFd_);
+        ::unlink(QFile::encodeName(socketPath()).constData());
     }
     if (lockFd_ >= 0)
-        ::close(lockFd_); // lets go of the lock
+        ::close(lockFd_); // lets go of the lock, once the socket file is gone
 }
 
 QString SingleInstance::lockPath() const
@@ -95,75 +192,87 @@ bool SingleInstance::tryBecomePrimary()
         return true;
     }
     lockFd_ = fd;
-
-    // A socket file left by a crashed instance is in the way; no one listens at it any more.
-    QLocalServer::removeServer(socketPath());
-    server_ = std::make_unique<QLocalServer>();
-    server_->setMaxPendingConnections(8);
-    QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] { serveConnection(); });
-    if (!server_->listen(socketPath()))
-        qCWarning(lcInstance).noquote() << "cannot listen at" << socketPath() << "-" << server_->errorString()
-                                        << "- a second start cannot bring this one to the front";
+    listen();
     return true;
 }
 
-void SingleInstance::serveConnection()
+void SingleInstance::listen()
 {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        if (!peerIsSameUser(static_cast<int>(socket->socketDescriptor()))) {
+    const QByteArray path = QFile::encodeName(socketPath());
+    // A socket file left by a crashed instance is in the way; no one listens at it any more.
+    ::unlink(path.constData());
+    sockaddr_un address {};
+    int fd = -1;
+    if (!makeAddress(path, address)) {
+        errno = ENAMETOOLONG;
+    } else if ((fd = ::socket(AF_UNIX, kSocketFlags, 0)) >= 0 && ::bind(fd, asAddress(address), sizeof address) == 0
+        && ::listen(fd, SOMAXCONN) == 0) {
+        listenFd_ = fd;
+        listener_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(listener_.get(), &QSocketNotifier::activated, listener_.get(), [this] { acceptPending(); });
+        return;
+    }
+    const int error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    qCWarning(lcInstance).noquote() << "cannot listen at" << socketPath() << "-" << errnoText(error)
+                                    << "- a second start cannot bring this one to the front";
+}
+
+void SingleInstance::acceptPending()
+{
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                qCWarning(lcInstance).noquote() << "cannot accept a request to show the window -" << errnoText(errno);
+            return;
+        }
+        if (!peerIsSameUser(fd)) {
             qCWarning(lcInstance) << "a request to show the window from another user was refused";
-            socket->abort();
-            socket->deleteLater();
+        } else if (listener_->children().size() >= kMaxConnections) {
+            qCWarning(lcInstance) << "a request to show the window was refused:" << kMaxConnections << "are open already";
+        } else {
+            new ShowRequest(
+                fd,
+                [this] {
+                    if (onActivateRequested)
+                        onActivateRequested();
+                },
+                listener_.get());
             continue;
         }
-        // A peer that says nothing is not waited for.
-        QTimer::singleShot(kServeTimeoutMs, socket, [socket] { socket->abort(); });
-        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-            if (socket->bytesAvailable() < kRequest.size())
-                return;
-            const QByteArray request = socket->read(kRequest.size());
-            if (request != kRequest) {
-                qCWarning(lcInstance) << "an unexpected request" << request.left(16) << "was refused";
-                socket->abort();
-                return;
-            }
-            qCInfo(lcInstance) << "another start asked this instance to show itself";
-            const QPointer<QLocalSocket> alive(socket);
-            if (onActivateRequested)
-                onActivateRequested();
-            if (alive) {
-                alive->write(kConfirmation.data(), kConfirmation.size());
-                alive->disconnectFromServer();
-            }
-        });
+        ::close(fd);
     }
 }
 
 bool SingleInstance::notifyPrimary(std::chrono::milliseconds wait)
 {
     const QDeadlineTimer deadline(wait);
-    QLocalSocket socket;
+    int fd = -1;
     // The holder of the lock listens a moment after taking it: try again until then.
-    for (;;) {
-        socket.connectToServer(socketPath());
-        if (socket.waitForConnected(static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))))
-            break;
+    while ((fd = connectTo(QFile::encodeName(socketPath()))) < 0) {
+        const int error = errno;
         if (deadline.hasExpired()) {
             qCWarning(lcInstance).noquote() << "the running instance does not listen at" << socketPath() << "-"
-                                            << socket.errorString();
+                                            << errnoText(error);
             return false;
         }
-        socket.abort();
         QThread::msleep(20);
     }
-    socket.write(kRequest.data(), kRequest.size());
+    const auto closeSocket = qScopeGuard([fd] { ::close(fd); });
     QByteArray answer;
-    while (answer.size() < kConfirmation.size() && !deadline.hasExpired()) {
-        if (socket.bytesAvailable() == 0
-            && !socket.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))))
-            break;
-        answer += socket.read(kConfirmation.size() - answer.size());
+    if (::send(fd, kRequest.data(), static_cast<std::size_t>(kRequest.size()), MSG_NOSIGNAL) == kRequest.size()) {
+        std::array<char, kConfirmation.size()> bytes {};
+        pollfd readable {fd, POLLIN, 0};
+        while (answer.size() < kConfirmation.size() && ::poll(&readable, 1, static_cast<int>(deadline.remainingTime())) > 0) {
+            const ssize_t n = ::recv(fd, bytes.data(), static_cast<std::size_t>(kConfirmation.size() - answer.size()), 0);
+            if (n <= 0)
+                break;
+            answer.append(bytes.data(), n);
+        }
     }
     if (answer != kConfirmation) {
         qCWarning(lcInstance) << "the running instance did not confirm the request to show itself";

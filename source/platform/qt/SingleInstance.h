@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UnixCommandChannel.h"
+#include "PrivateFolder.h"
 
 #include <QString>
 
@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace tb {
 
@@ -17,7 +17,9 @@ namespace tb {
 // later start finds the lock taken and asks the holder over that socket to show itself. The lock
 // is an flock on a file, which the kernel drops however its holder ends, so a crashed instance
 // never blocks a new start; the socket file it left behind is replaced. Where the folder cannot
-// be used the check is off (logged) and every start runs.
+// be used the check is off (logged) and every start runs. The socket is plain POSIX, served by
+// the event loop without ever waiting on a peer: a peer of another user is refused, one that
+// sends no whole request within 2 s is dropped, and any other request is refused (all logged).
 class SingleInstance {
 public:
     explicit SingleInstance(QString folder = commandChannelFolder());
@@ -40,11 +42,14 @@ public:
     QString socketPath() const;
 
 private:
-    void serveConnection();
+    void listen();
+    void acceptPending();
 
     QString folder_;
     int lockFd_ = -1;
-    std::unique_ptr<QLocalServer> server_;
+    int listenFd_ = -1;
+    // Watches the listening socket; the connections being served are its children.
+    std::unique_ptr<QSocketNotifier> listener_;
 };
 
 } // namespace tb

@@ -57,21 +57,6 @@ private:
     int fd_;
 };
 
-bool makeAddress(const QByteArray& path, sockaddr_un& address)
-{
-    std::memset(&address, 0, sizeof address);
-    if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path))
-        return false;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
-    return true;
-}
-
-const sockaddr* asAddress(const sockaddr_un& address)
-{
-    return reinterpret_cast<const sockaddr*>(&address);
-}
-
 // The folder is private to this user (PrivateFolder.h) and short enough for socket paths.
 bool preparePrivateFolder(const QString& folder)
 {
