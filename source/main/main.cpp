@@ -12,7 +12,7 @@
 #include "QtProcessLauncher.h"
 #include "QtTimerFactory.h"
 #include "QtTrayIcon.h"
-#include "QtUdpPort.h"
+#include "UnixUdpPort.h"
 #include "RendererDrawing.h"
 #include "ScreenRescue.h"
 #include "SettingsPlacement.h"
@@ -199,7 +199,7 @@ int main(int argc, char* argv[])
 
     SystemClock clock;
     QtTimerFactory timers;
-    QtUdpPort udp;
+    UnixUdpPort udp;
     FileRegistryStore registry(configDir + QStringLiteral("/registry.ini"));
     QtMessageBoxes messages;
     QtProcessLauncher processes;

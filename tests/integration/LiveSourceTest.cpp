@@ -6,7 +6,7 @@
 #include "QtProcessLauncher.h"
 #include "QtTestLoop.h"
 #include "QtTimerFactory.h"
-#include "QtUdpPort.h"
+#include "UnixUdpPort.h"
 #include "RecordingMessageBoxes.h"
 #include "ctlTemper.h"
 
@@ -64,7 +64,7 @@ protected:
     QTemporaryDir dir;
     SystemClock clock;
     QtTimerFactory timers;
-    QtUdpPort udp;
+    UnixUdpPort udp;
     MemoryRegistryStore registry;
     RecordingMessageBoxes boxes;
     QtProcessLauncher processes;
