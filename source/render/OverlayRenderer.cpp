@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <tuple>
 
 namespace tb {
 
@@ -121,8 +122,8 @@ OverlayResult OverlayRenderer::RenderOverlay(
         return result;
 
     log_.setGdipStage(kStageSize);
-    const int w = decoded_.width();
-    const int h = decoded_.height();
+    const int w = decodedSize_.width();
+    const int h = decodedSize_.height();
     const float sx = scaleX(style);
     const float sy = scaleY(style);
     const float W = sx * static_cast<float>(w);
@@ -151,17 +152,17 @@ OverlayResult OverlayRenderer::RenderOverlay(
     // Painted in device pixels; from here on a painter draws the canvas at its logical size.
     canvas.image.setDevicePixelRatio(ratio);
     result.drawn = true;
-    result.canvas = canvas.image; // shared: the next drawing goes to the other canvas
+    result.canvas = canvas.image; // shared: while it is held, the next drawing makes a fresh one
     result.constantAlpha = 255 - style.nTrans;
     return result;
 }
 
 OverlayRenderer::Canvas& OverlayRenderer::pictureCanvas(const QImage& picture)
 {
-    Canvas& canvas = canvases_[nextCanvas_];
-    nextCanvas_ ^= 1;
-    // A canvas nobody else holds any more, made from the same picture, only needs back what
-    // the last drawing on it covered; otherwise it is made afresh.
+    Canvas& canvas = canvas_;
+    // A canvas nobody else holds any more, made from the same picture, only needs back what the
+    // last drawing on it covered. One still held (the window shows it until it gets the next)
+    // stays as it is, and the drawing goes to a fresh copy of the picture.
     if (canvas.image.isDetached() && canvas.picture == scaledStamp_ && canvas.image.size() == picture.size()) {
         canvas.image.setDevicePixelRatio(1); // painted in device pixels
         for (const QRect& changed : canvas.dirty) {
@@ -305,51 +306,44 @@ std::int32_t OverlayRenderer::decodePicture()
     if (decodedFor_ != picGeneration_) {
         decodedFor_ = picGeneration_;
         decoded_ = QImage();
-        decodeStatus_ = gdip::Ok;
-        decodeReason_ = nullptr;
-        if (picBytes_.isEmpty()) {
-            decodeStatus_ = gdip::InvalidParameter;
-            decodeReason_ = "no picture has been read, or the picture file is empty";
-        } else {
-            QBuffer buffer(&picBytes_);
-            buffer.open(QIODevice::ReadOnly);
-            const QByteArray format = pictureFormat(picBytes_);
-            QImageReader reader(&buffer, format);
-            // A known format goes to its decoder alone; only an unknown one is searched for.
-            reader.setAutoDetectImageFormat(format.isEmpty());
-            reader.setAutoTransform(false);
-            reader.setAllocationLimit(kDecoderLimitMiB);
-            // Refuse a picture by its header before the decoder allocates anything for it. The
-            // format is asked first: some decoders (icons) answer no once the size was read.
-            const bool known = reader.canRead();
-            const QSize claimed = known ? reader.size() : QSize();
-            if (!known) {
-                decodeStatus_ = gdip::UnknownImageFormat;
-                decodeReason_ = "the picture is not in a format the decoder knows";
-            } else if (claimed.isValid() && std::int64_t {claimed.width()} * claimed.height() > kMaxPixels) {
-                qCWarning(lcRender) << "picture claims" << claimed << "pixels";
-                decodeStatus_ = gdip::OutOfMemory;
-                decodeReason_ = "the picture is larger than 64 megapixels";
-            } else {
-                QImage image;
-                if (!reader.read(&image) || image.isNull()) {
-                    qCWarning(lcRender) << "picture cannot be decoded:" << reader.errorString();
-                    decodeStatus_ = gdip::UnknownImageFormat;
-                    decodeReason_ = "the picture cannot be decoded";
-                } else if (std::int64_t {image.width()} * image.height() > kMaxPixels) {
-                    decodeStatus_ = gdip::OutOfMemory;
-                    decodeReason_ = "the picture is larger than 64 megapixels";
-                } else {
-                    decoded_ = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-                    if (decoded_.isNull()) {
-                        decodeStatus_ = gdip::OutOfMemory;
-                        decodeReason_ = "no memory for the decoded picture";
-                    }
-                }
-            }
-        }
+        std::tie(decodeStatus_, decodeReason_) = decodeBytes(decoded_);
+        decodedSize_ = decoded_.size();
     }
     return log_.GdipCheck(decodeStatus_, decodeReason_);
+}
+
+std::pair<std::int32_t, const char*> OverlayRenderer::decodeBytes(QImage& decoded)
+{
+    if (picBytes_.isEmpty())
+        return {gdip::InvalidParameter, "no picture has been read, or the picture file is empty"};
+    QBuffer buffer(&picBytes_);
+    buffer.open(QIODevice::ReadOnly);
+    const QByteArray format = pictureFormat(picBytes_);
+    QImageReader reader(&buffer, format);
+    // A known format goes to its decoder alone; only an unknown one is searched for.
+    reader.setAutoDetectImageFormat(format.isEmpty());
+    reader.setAutoTransform(false);
+    reader.setAllocationLimit(kDecoderLimitMiB);
+    // Refuse a picture by its header before the decoder allocates anything for it. The format
+    // is asked first: some decoders (icons) answer no once the size was read.
+    if (!reader.canRead())
+        return {gdip::UnknownImageFormat, "the picture is not in a format the decoder knows"};
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && std::int64_t {claimed.width()} * claimed.height() > kMaxPixels) {
+        qCWarning(lcRender) << "picture claims" << claimed << "pixels";
+        return {gdip::OutOfMemory, "the picture is larger than 64 megapixels"};
+    }
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) {
+        qCWarning(lcRender) << "picture cannot be decoded:" << reader.errorString();
+        return {gdip::UnknownImageFormat, "the picture cannot be decoded"};
+    }
+    if (std::int64_t {image.width()} * image.height() > kMaxPixels)
+        return {gdip::OutOfMemory, "the picture is larger than 64 megapixels"};
+    decoded = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (decoded.isNull())
+        return {gdip::OutOfMemory, "no memory for the decoded picture"};
+    return {gdip::Ok, nullptr};
 }
 
 const QImage& OverlayRenderer::scaledPicture(QSize size, const ColorMatrix& matrix)
@@ -363,8 +357,14 @@ const QImage& OverlayRenderer::scaledPicture(QSize size, const ColorMatrix& matr
     if (recolouredFor_ != decodedFor_ || recolouredMatrix_ != matrix) {
         recolouredFor_ = decodedFor_;
         recolouredMatrix_ = matrix;
+        // The decoded picture is kept only while it is the recoloured one (an identity matrix);
+        // otherwise it is decoded again from the file's bytes when the colours change.
+        if (decoded_.isNull())
+            decodeBytes(decoded_);
         recoloured_ = decoded_;
         applyColorMatrix(recoloured_, matrix);
+        if (recoloured_.constBits() != decoded_.constBits())
+            decoded_ = QImage();
     }
     ++scaledStamp_;
     scaledFor_ = decodedFor_;

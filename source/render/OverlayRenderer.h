@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <utility>
 
 namespace tb {
 
@@ -83,6 +84,7 @@ public:
 private:
     bool readPicture(const QString& file);
     std::int32_t decodePicture();
+    std::pair<std::int32_t, const char*> decodeBytes(QImage& decoded);
     OverlayResult drawTextAlone(OverlayStyle& style, const StaleMark& mark, qreal ratio);
     QSize deviceSize(float W, float H, qreal ratio);
     // A canvas handed out, and what was drawn over its picture.
@@ -107,10 +109,12 @@ private:
     bool textAloneLogged_ = false;
     std::uint64_t picGeneration_ = 0; // counts changes of PicBytes' content
 
-    // The decoded picture of PicBytes (or why it failed), for generation decodedFor_.
+    // The decoded picture of PicBytes (or why it failed), for generation decodedFor_. The image
+    // itself is let go once recoloured into a picture of its own (see scaledPicture).
     std::uint64_t decodedFor_ = ~std::uint64_t {0};
     std::int32_t decodeStatus_ = gdip::Ok;
     const char* decodeReason_ = nullptr;
+    QSize decodedSize_;
     QImage decoded_;
 
     // The decoded picture recoloured at its own size.
@@ -125,10 +129,11 @@ private:
     QImage scaled_;
     std::uint64_t scaledStamp_ = 0;
 
-    // Drawings alternate between two canvases: while the window shows one, the next drawing
-    // goes to the other, which then only needs the picture back where text and marker were.
-    Canvas canvases_[2];
-    int nextCanvas_ = 0;
+    // The last canvas handed out. Once its holder lets it go, the next drawing only needs the
+    // picture back where text and marker were; while it is held, a fresh copy is drawn on. One
+    // canvas rather than two alternating: a window that keeps showing a canvas until the next
+    // arrives would otherwise hold one more picture's worth of memory for nothing but speed.
+    Canvas canvas_;
 
     // The stale marker's masks, for the canvas and marker they were made for.
     struct MarkKey {
