@@ -61,16 +61,36 @@ void IndicatorWindow::setCompositorRunning(bool running)
 void IndicatorWindow::applyBlending()
 {
     if (compositor_ || canvas_.isNull()) {
-        if (shaped_)
-            clearMask();
+        const bool wasShaped = shaped_;
         shaped_ = false;
+        shape_ = QRegion();
+        if (wasShaped)
+            applyShape();
         return;
     }
     // No blending: every pixel with any alpha belongs to the window, the rest is a hole. The
-    // mask is in logical pixels; a canvas drawn at a higher pixel ratio is brought down first.
+    // shape is in logical pixels; a canvas drawn at a higher pixel ratio is brought down first.
     const QImage logical = canvas_.devicePixelRatio() == 1.0 ? canvas_ : canvas_.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    setMask(QBitmap::fromImage(logical.createAlphaMask(Qt::MonoOnly | Qt::ThresholdDither)));
+    shape_ = QRegion(QBitmap::fromImage(logical.createAlphaMask(Qt::MonoOnly | Qt::ThresholdDither)));
     shaped_ = true;
+    applyShape();
+}
+
+void IndicatorWindow::applyShape()
+{
+    // The shape goes to the native window alone. As a widget mask it would also clip every
+    // paint to its many rectangles, turning the plain copy of the canvas into a blend that Qt
+    // spreads over helper threads.
+    if (QWindow* window = windowHandle())
+        window->setMask(shape_);
+}
+
+bool IndicatorWindow::event(QEvent* e)
+{
+    // A native window made anew (the window flags changed, say) starts without a shape.
+    if (e->type() == QEvent::WinIdChange && shaped_)
+        QTimer::singleShot(0, this, [this] { applyShape(); });
+    return QWidget::event(e);
 }
 
 void IndicatorWindow::setOnTop(bool on) { SetOnTop(on, this); }
@@ -92,6 +112,8 @@ void IndicatorWindow::showEvent(QShowEvent* e)
     // pagers. Window managers forget these when a window is hidden, so every showing sets them.
     applyGadgetHints(this, sticky_);
     QWidget::showEvent(e);
+    if (shaped_)
+        applyShape();
 }
 
 void IndicatorWindow::activate()

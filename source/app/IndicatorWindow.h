@@ -3,6 +3,7 @@
 #include "MainWindowParts.h"
 
 #include <QImage>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -38,6 +39,8 @@ public:
 
     const QImage& canvas() const { return canvas_; }
     bool usesShapeMask() const { return shaped_; }
+    // The part of the window that is there while it uses a shape (logical pixels).
+    const QRegion& shape() const { return shape_; }
     // Tells the window whether the desktop blends translucent windows now (the window also
     // finds out by itself on X11).
     void setCompositorRunning(bool running);
@@ -47,6 +50,7 @@ public:
     std::function<void()> onDoubleClick; // left button double-clicked
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -58,8 +62,10 @@ protected:
 
 private:
     void applyBlending();
+    void applyShape();
 
     QImage canvas_;
+    QRegion shape_;
     QPoint pressAt_;         // global position of the press that may become a drag
     bool pressed_ = false;
     bool dragged_ = false;
