@@ -4,6 +4,7 @@
 #include "DialogCompanions.h"
 #include "DisplayCheck.h"
 #include "FileRegistryStore.h"
+#include "HeapTuning.h"
 #include "IndicatorWindow.h"
 #include "IniSettingsStore.h"
 #include "MemoryPropertyBag.h"
@@ -30,6 +31,7 @@
 #include <QImageReader>
 #include <QSessionManager>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cstdio>
 #include <optional>
@@ -168,6 +170,7 @@ int sendToIndicator(const QString& text)
 
 int main(int argc, char* argv[])
 {
+    returnLargeBlocksPromptly();
     QCoreApplication::setApplicationName(QStringLiteral("ThermoBadge"));
     QCoreApplication::setApplicationVersion(QStringLiteral(THERMOBADGE_VERSION));
     const CommandLine command = readCommandLine(argumentList(argc, argv));
@@ -284,6 +287,13 @@ int main(int argc, char* argv[])
         return 1;
     // Found by `ThermoBadge --send` and scripts once the indicator is up.
     addon.publish(indicatorEndpointName());
+    // What start-up and the drawings since freed goes back to the system once a minute, on a
+    // whole second when the program is awake anyway.
+    QTimer heapTrim;
+    heapTrim.setTimerType(Qt::VeryCoarseTimer);
+    QObject::connect(&heapTrim, &QTimer::timeout, [] { giveBackFreeHeap(); });
+    heapTrim.start(60 * 1000);
+    QTimer::singleShot(5 * 1000, Qt::VeryCoarseTimer, [] { giveBackFreeHeap(); });
     const int rc = QApplication::exec();
     main.Form_Unload();
     return rc;

@@ -168,7 +168,9 @@ private:
     std::map<quint64, Connection> connections_;
     std::map<QString, qint32> published_;
     quint64 nextId_ = 1;
-    std::vector<char> readBuffer_ = std::vector<char>(kReadChunk);
+    // Left uninitialised: only what a read fills is ever touched, so a quiet channel keeps no
+    // resident memory for it.
+    std::unique_ptr<char[]> readBuffer_ = std::make_unique_for_overwrite<char[]>(kReadChunk);
 };
 
 std::unique_ptr<QSocketNotifier> UnixCommandChannel::Core::watch(int fd, std::function<void()> onReady)
@@ -300,7 +302,7 @@ void UnixCommandChannel::Core::serve(quint64 id)
         return;
     ssize_t n = 0;
     do
-        n = ::recv(it->second.fd, readBuffer_.data(), readBuffer_.size(), MSG_DONTWAIT);
+        n = ::recv(it->second.fd, readBuffer_.get(), kReadChunk, MSG_DONTWAIT);
     while (n < 0 && errno == EINTR);
     if (n < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -308,7 +310,7 @@ void UnixCommandChannel::Core::serve(quint64 id)
         return;
     }
     const bool ended = n == 0;
-    it->second.reader.append(QByteArrayView(readBuffer_.data(), n));
+    it->second.reader.append(QByteArrayView(readBuffer_.get(), n));
     it->second.busy = true;
     if (it->second.notifier)
         it->second.notifier->setEnabled(false);
