@@ -147,11 +147,12 @@ qint64 Options::whole(const QString& key, std::optional<qint64> defaultValue) co
     const QString def = defaultValue ? QString::number(*defaultValue) : QString(QLatin1String(k.defaultText));
     const QString t = mTemperPub::GetOption(store_, key, def);
     const auto [lo, hi] = rangeOf(k.kind);
-    std::optional<qint64> v = regional_.parseWhole(t, lo, hi);
-    if (k.kind == OptionKind::Format)
-        v = OptionText::toFormatIndex(t);
-    if (v)
+    if (k.kind == OptionKind::Format) {
+        if (const std::optional<qint16> index = OptionText::toFormatIndex(t))
+            return *index;
+    } else if (const std::optional<qint64> v = regional_.parseWhole(t, lo, hi)) {
         return *v;
+    }
     qCWarning(lcOptions) << "setting" << key << "=" << t << "does not convert - default" << def << "used";
     return def.toLongLong();
 }
