@@ -2,10 +2,13 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QSet>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <mutex>
@@ -117,17 +120,80 @@ QImage DCToIcon(const QImage& printed, qint32 maskColor)
     return icon;
 }
 
+namespace {
+
+// The digits drawn at a size only when someone asks for it, then kept: an XEmbed tray asks for
+// its one size, a StatusNotifier host for every size the icon offers. Sizes between the drawn
+// ones are served as a set of pictures would serve them: the next larger size drawn and
+// brought down.
+class TrayDigitsEngine final : public QIconEngine {
+public:
+    TrayDigitsEngine(QString text, qint32 textColor, qint32 backColor, bool bold, bool transparent)
+        : text_(std::move(text))
+        , textColor_(textColor)
+        , backColor_(backColor)
+        , bold_(bold)
+        , transparent_(transparent)
+    {
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = drawnSide(size);
+        return QSize(side, side).scaled(size.boundedTo(QSize(side, side)), Qt::KeepAspectRatio);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        if (size.isEmpty())
+            return {};
+        const int side = drawnSide(size);
+        QPixmap& drawn = drawn_[side];
+        if (drawn.isNull())
+            drawn = QPixmap::fromImage(TextToIcon(text_, textColor_, backColor_, bold_, transparent_, side));
+        const QSize wanted = actualSize(size, mode, state);
+        return wanted == drawn.size() ? drawn : drawn.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size() * painter->device()->devicePixelRatio(), mode, state));
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int side : kTrayIconSizes)
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+    QString key() const override { return QStringLiteral("thermobadge-tray-digits"); }
+    QIconEngine* clone() const override { return new TrayDigitsEngine(*this); }
+
+private:
+    // The smallest drawn size that covers the request, else the largest.
+    static int drawnSide(const QSize& size)
+    {
+        const int wanted = std::max(size.width(), size.height());
+        for (int side : kTrayIconSizes)
+            if (side >= wanted)
+                return side;
+        return kTrayIconSizes.back();
+    }
+
+    QString text_;
+    qint32 textColor_;
+    qint32 backColor_;
+    bool bold_;
+    bool transparent_;
+    QHash<int, QPixmap> drawn_;
+};
+
+} // namespace
+
 QIcon trayDigitsIcon(double temperature, const TrayLook& look)
 {
     // Exactly zero, and a reading that is not a number, count as not below zero.
     const bool below = temperature < 0;
-    const qint32 text = look.TrCol[below ? 2 : 0];
-    const qint32 back = look.TrCol[below ? 3 : 1];
-    const QString digits = trayIconText(temperature, look.TrBold);
-    QIcon icon;
-    for (int size : kTrayIconSizes)
-        icon.addPixmap(QPixmap::fromImage(TextToIcon(digits, text, back, look.TrBold, look.TrTrans, size)));
-    return icon;
+    return QIcon(new TrayDigitsEngine(trayIconText(temperature, look.TrBold), look.TrCol[below ? 2 : 0],
+                                      look.TrCol[below ? 3 : 1], look.TrBold, look.TrTrans));
 }
 
 } // namespace tb

@@ -45,7 +45,7 @@ QImage DCToIcon(const QImage& printed, qint32 maskColor);
 QRgb trayColour(qint32 bgr);
 
 // The digits of the temperature in the look's colours at every size of kTrayIconSizes, in one
-// icon.
+// icon. Each size is drawn when it is first asked for.
 QIcon trayDigitsIcon(double temperature, const TrayLook& look);
 
 } // namespace tb

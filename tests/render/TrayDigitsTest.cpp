@@ -171,6 +171,18 @@ TEST(TrayDigits, EverySizeIsDrawnAtItsOwnSize)
     const QImage small = TextToIcon(QStringLiteral("23"), 0xFF, 0xFFFF00, true, true, 16);
     EXPECT_NE(pictureOf(icon, 32), small.scaled(32, 32));
     EXPECT_NE(pictureOf(icon, 64), small.scaled(64, 64));
+    // The sizes offered; one in between is the next larger drawing brought down, as a set of
+    // pictures would give it, and one beyond the largest is the largest.
+    QList<QSize> offered;
+    for (int size : kTrayIconSizes)
+        offered.append(QSize(size, size));
+    EXPECT_EQ(icon.availableSizes(), offered);
+    EXPECT_EQ(pictureOf(icon, 20), icon.pixmap(22)
+                                       .scaled(20, 20, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                       .toImage()
+                                       .convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(icon.actualSize(QSize(128, 128)), QSize(64, 64));
+    EXPECT_EQ(pictureOf(icon, 128), pictureOf(icon, 64));
 }
 
 TEST(TrayDigits, OutOfRangeColoursUseTheirLowBitsAndAreLogged)
