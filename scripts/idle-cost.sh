@@ -6,11 +6,12 @@
 #   - wakeups a second: voluntary context switches of all threads (each is one return to sleep,
 #     so one wakeup), also per thread, and at rest: over the seconds in which no reading came
 #     (the indicator asks every 20 s; a reading is drawn, shown in the tray and stored);
-#   - resident memory (VmRSS) at the end, its high-water mark (VmHWM), the proportional share
+#   - resident memory (VmRSS) at the end and its least, median and most over the window (one
+#     sample a second), its high-water mark (VmHWM), the proportional share
 #     (Pss: pages shared with other processes counted in part) and the private anonymous part
 #     (heap, stacks, images: what the program itself allocated).
 # Usage:
-#   scripts/idle-cost.sh [--seconds N] [--build DIR] [--bare]
+#   scripts/idle-cost.sh [--seconds N] [--build DIR] [--bare] [--smaps FILE]
 #     --seconds N   length of the measured window (default 60; the whole run takes about N + 15 s)
 #     --build DIR   the build folder to use (default $BUILD_DIR or build); its indicator and server
 #                   are built if needed
@@ -32,7 +33,7 @@ while [ $# -gt 0 ]; do
     --build) build="${2:?--build needs a folder}"; shift 2 ;;
     --bare) bare=1; shift ;;
     --smaps) smaps_out="${2:?--smaps needs a file}"; shift 2 ;;
-    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "idle-cost.sh: unknown option $1 (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -121,7 +122,7 @@ t0=$(date +%s.%N)
 readings0=$(readings)
 for _ in $(seq "$seconds"); do
   sleep 1
-  echo "$(total_switches) $(readings)" >>"$tmp/samples"
+  echo "$(total_switches) $(readings) $(status_kb VmRSS)" >>"$tmp/samples"
 done
 kill -0 "$indicator" 2>/dev/null || { echo "idle-cost.sh: the indicator ended during the run" >&2; cat "$tmp/indicator.log" >&2; exit 1; }
 ticks1=$(cpu_ticks)
@@ -164,3 +165,7 @@ awk -v s0="$(awk '{n += $3} END {print n + 0}' "$tmp/switches0")" -v r0="$readin
 awk -v r="$rss" -v h="$hwm" -v p="$pss" -v a="$anon" 'BEGIN {
   printf "  resident memory: %.1f MB (high-water mark %.1f MB); proportional share %.1f MB; anonymous %.1f MB\n",
     r / 1024, h / 1024, p / 1024, a / 1024}'
+# Resident memory once a second over the window: it moves a little with each reading.
+sort -n -k3 "$tmp/samples" | awk '{v[NR] = $3} END {
+  if (NR > 0) printf "  resident memory over the window: %.2f MB least, %.2f MB median, %.2f MB most\n",
+    v[1] / 1024, v[int((NR + 1) / 2)] / 1024, v[NR] / 1024}'
