@@ -1,5 +1,7 @@
 #include "PrivateFolder.h"
 
+#include "SystemError.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -25,7 +27,7 @@ std::optional<QString> privateFolderProblem(const QString& folder)
     if (::mkdir(path.constData(), 0700) == 0)
         ::chmod(path.constData(), 0700); // whatever the umask took away
     else if (errno != EEXIST)
-        return QStringLiteral("cannot create %1 - %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        return QStringLiteral("cannot create %1 - %2").arg(folder, errnoText(errno));
     struct stat st {};
     if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return QStringLiteral("%1 is not a folder").arg(folder);

@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "SystemError.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QLoggingCategory>
@@ -31,11 +33,6 @@ constexpr int kServeTimeoutMs = 2000;
 // More connections than this at once are not from starts of the indicator.
 constexpr qsizetype kMaxConnections = 32;
 constexpr int kSocketFlags = SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC;
-
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // The channel's folder rules (PrivateFolder.h).
 bool privateFolder(const QString& folder)

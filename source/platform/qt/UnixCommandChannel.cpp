@@ -2,6 +2,7 @@
 
 #include "Codepage.h"
 #include "CommandFrame.h"
+#include "SystemError.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -30,11 +31,6 @@ constexpr int kAckWaitMs = 2000;
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::size_t kMaxConnections = 128;
 constexpr int kSocketFlags = SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC;
-
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // A file descriptor closed when it goes out of scope.
 class Fd {

@@ -1,5 +1,7 @@
 #include "UnixUdpPort.h"
 
+#include "SystemError.h"
+
 #include <QLoggingCategory>
 #include <QObject>
 #include <QSocketNotifier>
@@ -31,11 +33,6 @@ constexpr int kNameLifetimeMs = 5 * 60 * 1000;
 constexpr int kMaxCachedNames = 64;
 // Sends to one name that wait for its lookup; more are refused until it is answered.
 constexpr std::size_t kMaxWaitingSends = 64;
-
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 bool isLocalhostName(const QString& host)
 {
@@ -399,7 +396,7 @@ void UnixUdpPort::lookUp(const QString& name)
             std::vector<SocketAddress> found;
             QString failure;
             if (status != 0) {
-                failure = QString::fromLocal8Bit(status == EAI_SYSTEM ? std::strerror(errno) : gai_strerror(status));
+                failure = status == EAI_SYSTEM ? errnoText(errno) : QString::fromLocal8Bit(gai_strerror(status));
             } else {
                 for (const addrinfo* a = list; a; a = a->ai_next)
                     if (a->ai_family == AF_INET || a->ai_family == AF_INET6)
