@@ -62,6 +62,19 @@ const sockaddr_in6& ipv6(const SocketAddress& a)
     return *reinterpret_cast<const sockaddr_in6*>(&a.storage);
 }
 
+// The port of an address a socket call filled in.
+quint16 portOf(const SocketAddress& a)
+{
+    return ntohs(a.storage.ss_family == AF_INET6 ? ipv6(a).sin6_port : ipv4(a).sin_port);
+}
+
+// Where a socket call writes an address; `length` says how much room there is.
+sockaddr* filledBy(SocketAddress& a)
+{
+    a.length = sizeof a.storage;
+    return reinterpret_cast<sockaddr*>(&a.storage);
+}
+
 bool isMappedIPv4(const SocketAddress& a)
 {
     return a.storage.ss_family == AF_INET6 && IN6_IS_ADDR_V4MAPPED(&ipv6(a).sin6_addr);
@@ -233,11 +246,9 @@ BindResult UnixUdpPort::bind()
         qCWarning(lcUdp) << "cannot bind a UDP port:" << failure.error << failure.description;
         return failure;
     }
-    sockaddr_storage local {};
-    socklen_t length = sizeof local;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0)
-        localPort_ = ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(local).sin6_port
-                                                       : reinterpret_cast<const sockaddr_in&>(local).sin_port);
+    SocketAddress local;
+    if (::getsockname(fd, filledBy(local), &local.length) == 0)
+        localPort_ = portOf(local);
     fd_ = fd;
     family_ = family;
     if (!buffer_)
@@ -356,9 +367,8 @@ void UnixUdpPort::readPending()
     // What is left after a batch waits for the next turn of the event loop: the socket is still
     // readable then, and whatever else is due runs first.
     for (int count = 0; count < readBatchLimit_; ++count) {
-        sockaddr_storage from {};
-        socklen_t fromLength = sizeof from;
-        const ssize_t size = ::recvfrom(fd_, buffer_.get(), kMaxDatagramSize, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+        SocketAddress sender;
+        const ssize_t size = ::recvfrom(fd_, buffer_.get(), kMaxDatagramSize, 0, filledBy(sender), &sender.length);
         if (size < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK)
                 return;
@@ -368,11 +378,8 @@ void UnixUdpPort::readPending()
         }
         if (!arrival_)
             continue;
-        const SocketAddress sender = fromSockaddr(reinterpret_cast<const sockaddr*>(&from), fromLength);
-        const quint16 senderPort = ntohs(from.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(from).sin6_port
-                                                                    : reinterpret_cast<const sockaddr_in&>(from).sin_port);
         // Copied at the datagram's own size: the buffer serves every read.
-        const Datagram datagram {QByteArray(buffer_.get(), size), addressText(sender), senderPort};
+        const Datagram datagram {QByteArray(buffer_.get(), size), addressText(sender), portOf(sender)};
         const Arrival handler = arrival_; // the handler may replace itself
         if (!dispatch(handler, datagram, "the datagram handler") || session != session_)
             return; // destroyed, or closed (and perhaps bound anew), by the handler
