@@ -48,11 +48,14 @@ public:
         scene_.style.sText = kReadings[reading];
         OverlayResult r = scene_.draw(QString::fromStdString(file));
         benchmark::DoNotOptimize(r.canvas.constBits());
+        // Kept until the next drawing, as the window keeps the canvas it shows.
+        shown_ = std::move(r.canvas);
         return r.drawn;
     }
 
 private:
     Scene& scene_;
+    QImage shown_;
 };
 
 template <class Peer> class PeerDrawer final : public Drawer {
