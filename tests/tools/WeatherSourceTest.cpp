@@ -123,8 +123,9 @@ TEST(WeatherSource, ServesOnlyGoodAnswersKeepsTheLastThroughEveryFaultAndBacksOf
         {{200, later, HttpStub::Shape::CutShort}, "cut short"},
         {{200, later, HttpStub::Shape::Silent}, "within 300 ms"},
     };
-    // Each fault changes nothing, logs one line, and the next fetch waits twice as long, up to an hour.
-    const std::chrono::minutes waits[] = {10min, 20min, 40min, 60min, 60min, 60min, 60min, 60min, 60min};
+    // Each fault changes nothing and logs one line; the next fetch comes soon at first, then waits
+    // twice as long from the refresh period on, up to an hour.
+    const std::chrono::milliseconds waits[] = {10s, 30s, 1min, 2min, 5min, 10min, 20min, 40min, 60min};
     for (size_t i = 0; i < std::size(faults); ++i) {
         const qsizetype notesBefore = notes.size();
         ASSERT_TRUE(fetch(faults[i].answer)) << i;
@@ -150,7 +151,7 @@ TEST(WeatherSource, ServesOnlyGoodAnswersKeepsTheLastThroughEveryFaultAndBacksOf
     EXPECT_DOUBLE_EQ(source.state().reading->celsius, -11);
 }
 
-TEST(WeatherSource, BackOffDoublesFromTheRefreshPeriodUpToTheCeiling)
+TEST(WeatherSource, RetriesSoonAtFirstThenDoublesFromTheRefreshPeriodUpToTheCeiling)
 {
     struct Case {
         std::chrono::milliseconds refresh;
@@ -159,14 +160,39 @@ TEST(WeatherSource, BackOffDoublesFromTheRefreshPeriodUpToTheCeiling)
     };
     const Case cases[] = {
         {10min, 0, 10min},
-        {10min, 1, 10min},
-        {10min, 3, 40min},
-        {10min, 4, 60min},
+        {10min, 1, 10s},
+        {10min, 2, 30s},
+        {10min, 5, 5min},
+        {10min, 6, 10min},
+        {10min, 8, 40min},
+        {10min, 9, 60min},
         {10min, 1000, 60min},
+        {1min, 2, 30s},
+        {1min, 3, 1min},
+        {1min, 4, 2min},
         {1s, 2, 2s},
         {1s, 13, 3600s},
-        {2h, 5, 2h},
+        {2h, 5, 5min},
+        {2h, 6, 2h},
     };
     for (const Case& c : cases)
         EXPECT_EQ(retryDelay(c.refresh, c.failures, 1h), c.expected) << c.refresh.count() << " " << c.failures;
+}
+
+TEST(WeatherSource, AFetchThatFailsAtStartIsTriedAgainWithinFifteenSeconds)
+{
+    // At log-on the network often comes a few seconds after the session.
+    tools_test::qtApp();
+    HttpStub stub;
+    stub.setAnswer({503, "not yet"});
+    WeatherSource::Settings settings;
+    settings.base = QUrl(stub.url());
+    settings.place = {55.75, 37.62};
+    settings.direct = true;
+    WeatherSource source(settings, nullptr);
+    source.start();
+    ASSERT_TRUE(tools_test::waitUntil([&] { return stub.requests() == 1 && !source.state().problem.contains("yet"); }, 5000));
+    stub.setAnswer({200, forecastAnswer("2024-01-05T07:00", -3)});
+    EXPECT_TRUE(tools_test::waitUntil([&] { return source.state().reading.has_value(); }, 15000));
+    EXPECT_EQ(stub.requests(), 2);
 }

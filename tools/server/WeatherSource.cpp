@@ -2,8 +2,6 @@
 
 #include "OpenMeteo.h"
 
-#include <QNetworkProxy>
-#include <QNetworkReply>
 #include <QSslSocket>
 
 #include <algorithm>
@@ -25,9 +23,16 @@ QString duration(std::chrono::milliseconds ms)
 
 std::chrono::milliseconds retryDelay(std::chrono::milliseconds refresh, int failures, std::chrono::milliseconds longest)
 {
+    using namespace std::chrono_literals;
+    static constexpr std::chrono::milliseconds kSoon[] = {10s, 30s, 1min, 2min, 5min};
+    int soon = 0;
+    while (soon < static_cast<int>(std::size(kSoon)) && kSoon[soon] < refresh)
+        ++soon;
+    if (failures >= 1 && failures <= soon)
+        return kSoon[failures - 1];
     const auto ceiling = std::max(refresh, longest);
     auto delay = refresh;
-    for (int i = 1; i < failures && delay < ceiling; ++i)
+    for (int i = soon + 1; i < failures && delay < ceiling; ++i)
         delay *= 2;
     return std::min(delay, ceiling);
 }
@@ -36,27 +41,11 @@ WeatherSource::WeatherSource(Settings settings, Notify notify)
     : settings_(std::move(settings))
     , url_(forecastUrl(settings_.base, settings_.place))
     , notify_(std::move(notify))
+    , fetch_(settings_.timeout, settings_.direct, [this](const FetchResult& result) { finished(result); })
 {
     problem_ = QStringLiteral("no answer from the weather service yet");
-    if (settings_.direct)
-        manager_.setProxy(QNetworkProxy::NoProxy);
     schedule_.setSingleShot(true);
-    deadline_.setSingleShot(true);
     connect(&schedule_, &QTimer::timeout, this, &WeatherSource::fetchNow);
-    connect(&deadline_, &QTimer::timeout, this, [this] {
-        timedOut_ = true;
-        if (reply_)
-            reply_->abort();
-    });
-}
-
-WeatherSource::~WeatherSource()
-{
-    // Nothing is reported any more: a fetch still under way is dropped with the manager.
-    if (reply_) {
-        reply_->disconnect(this);
-        reply_->abort();
-    }
 }
 
 void WeatherSource::start()
@@ -81,89 +70,24 @@ QString WeatherSource::describe() const
 
 void WeatherSource::fetchNow()
 {
-    if (reply_)
-        return;
-    schedule_.stop();
-    body_.clear();
-    timedOut_ = false;
-    tooLarge_ = false;
-    QNetworkRequest request(url_);
-    // A redirect could lead anywhere, also off loopback in a test run: the service never sends one.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-        QStringLiteral("thermobadge-server/%1").arg(QStringLiteral(THERMOBADGE_SERVER_VERSION)));
-    request.setRawHeader("Accept", "application/json");
-    reply_ = manager_.get(request);
-    connect(reply_, &QNetworkReply::readyRead, this, [this] {
-        collect();
-        if (tooLarge_ && reply_)
-            reply_->abort(); // finished() runs from here
-    });
-    connect(reply_, &QNetworkReply::finished, this, &WeatherSource::finished);
-    deadline_.start(settings_.timeout);
+    if (fetch_.start(url_))
+        schedule_.stop();
 }
 
-void WeatherSource::collect()
+void WeatherSource::finished(const FetchResult& result)
 {
-    if (!reply_ || tooLarge_ || !reply_->isOpen())
-        return; // an aborted fetch has nothing more to read
-    const QVariant announced = reply_->header(QNetworkRequest::ContentLengthHeader);
-    if (announced.isValid() && announced.toLongLong() > kBodyLimit) {
-        tooLarge_ = true;
-        return;
-    }
-    body_ += reply_->read(kBodyLimit + 1 - body_.size());
-    tooLarge_ = body_.size() > kBodyLimit;
-}
-
-void WeatherSource::finished()
-{
-    deadline_.stop();
-    QNetworkReply* reply = reply_;
-    if (!reply)
-        return;
-    collect();
-    reply_ = nullptr;
-    reply->deleteLater();
-    const QString why = failure(*reply);
-    if (!why.isEmpty()) {
-        fail(why);
+    if (result.failure != FetchResult::Failure::None) {
+        const QString reason = result.status != 0 ? serviceReason(result.body) : QString();
+        fail(reason.isEmpty() ? result.why : result.why + QStringLiteral(": ") + reason);
     } else {
-        const ForecastReading got = parseForecast(body_);
+        const ForecastReading got = parseForecast(result.body);
         if (got.reading)
             accept(*got.reading);
         else
             fail(QStringLiteral("answer refused: ") + got.problem);
     }
-    body_.clear();
     schedule_.start(nextDelay());
     emit fetched();
-}
-
-QString WeatherSource::failure(QNetworkReply& reply) const
-{
-    if (timedOut_)
-        return QStringLiteral("no answer from %1 within %2").arg(url_.host(), duration(settings_.timeout));
-    if (tooLarge_)
-        return QStringLiteral("the answer is larger than %1 bytes").arg(kBodyLimit);
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != 0 && status != 200) {
-        const QString reason = serviceReason(body_);
-        return QStringLiteral("HTTP %1 %2%3")
-            .arg(status)
-            .arg(reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(),
-                reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
-    }
-    if (reply.error() == QNetworkReply::RemoteHostClosedError)
-        return QStringLiteral("the answer was cut short (%1)").arg(reply.errorString());
-    if (reply.error() != QNetworkReply::NoError)
-        return reply.errorString();
-    // A compressed body is counted before Qt inflates it: only a plain one can be checked here.
-    const QByteArray encoding = reply.rawHeader("Content-Encoding");
-    const QVariant announced = reply.header(QNetworkRequest::ContentLengthHeader);
-    if ((encoding.isEmpty() || encoding == "identity") && announced.isValid() && announced.toLongLong() != body_.size())
-        return QStringLiteral("the answer was cut short: %1 of %2 bytes").arg(body_.size()).arg(announced.toLongLong());
-    return {};
 }
 
 void WeatherSource::accept(const Reading& reading)

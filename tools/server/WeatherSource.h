@@ -1,23 +1,22 @@
 #pragma once
 
 #include "Coordinates.h"
+#include "HttpFetch.h"
 #include "TemperatureSource.h"
 
-#include <QNetworkAccessManager>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
 #include <chrono>
 
-class QNetworkReply;
-
 namespace tbserver {
 
-// How long to wait before the next fetch after `failures` failed fetches in a row: the refresh
-// period, then twice as long after each further failure, but never longer than `longest` (unless
-// the refresh period itself is longer).
+// How long to wait before the next fetch after `failures` failed fetches in a row. At log-on the
+// network often comes up seconds after the session, so the first failures are tried again soon:
+// after 10 s, 30 s, 1, 2 and 5 minutes (each step only while it is shorter than the refresh
+// period). Then the refresh period, twice as long after each further failure, but never longer
+// than `longest` (unless the refresh period itself is longer). No failure: the refresh period.
 std::chrono::milliseconds retryDelay(std::chrono::milliseconds refresh, int failures, std::chrono::milliseconds longest);
 
 // The current outdoor temperature of a place from the Open-Meteo forecast service, fetched in the
@@ -25,12 +24,12 @@ std::chrono::milliseconds retryDelay(std::chrono::milliseconds refresh, int fail
 // the client's age marker tells the truth. A failed fetch (no answer within `timeout`, an HTTP
 // error, a body that is not a reading, larger than kBodyLimit or cut short) changes nothing and
 // logs one line; the last good reading stays in service, and failures in a row space the next
-// fetches out (retryDelay). Redirects are not followed.
+// fetches out (retryDelay). The fetch itself is an HttpFetch.
 class WeatherSource final : public QObject, public TemperatureSource {
     Q_OBJECT
 public:
     using Notify = std::function<void(const QString&)>;
-    static constexpr qint64 kBodyLimit = 1024 * 1024;
+    static constexpr qint64 kBodyLimit = HttpFetch::kBodyLimit;
 
     struct Settings {
         QUrl base; // the service, e.g. https://api.open-meteo.com
@@ -42,7 +41,6 @@ public:
     };
 
     WeatherSource(Settings settings, Notify notify);
-    ~WeatherSource() override;
 
     void start() override;
     SourceState state() override;
@@ -58,23 +56,15 @@ signals:
     void fetched();
 
 private:
-    void collect();
-    void finished();
-    // The outcome of the fetch that just ended: empty when the body holds a reading.
-    QString failure(QNetworkReply& reply) const;
+    void finished(const FetchResult& result);
     void accept(const Reading& reading);
     void fail(const QString& why);
 
     Settings settings_;
     QUrl url_;
     Notify notify_;
-    QNetworkAccessManager manager_;
-    QPointer<QNetworkReply> reply_;
+    HttpFetch fetch_;
     QTimer schedule_;
-    QTimer deadline_;
-    QByteArray body_;
-    bool timedOut_ = false;
-    bool tooLarge_ = false;
     int failures_ = 0;
     std::optional<Reading> reading_;
     QString problem_;
