@@ -1,11 +1,14 @@
 #include "ServerOptions.h"
 
+#include "Geocoding.h"
 #include "OpenMeteo.h"
 #include "Protocol.h"
 #include "Reading.h"
 
 #include <QCommandLineParser>
 #include <QProcess>
+
+#include <algorithm>
 
 namespace tbserver {
 
@@ -46,13 +49,23 @@ const QString kDescription = QStringLiteral(
     "\n"
     "--setup LAT,LON writes THERMOBADGE_SERVER_ARGS=--weather LAT,LON into server.env in\n"
     "$XDG_CONFIG_HOME/ThermoBadge, the settings of the user unit thermobadge-server.service,\n"
-    "and makes the \"Локальный\" provider group of providers.txt there 127.0.0.1; then it exits.");
+    "and makes the \"Локальный\" provider group of providers.txt there 127.0.0.1; then it exits.\n"
+    "\n"
+    "--find-town TEXT prints the places whose name starts with TEXT, most populous first, from the\n"
+    "Open-Meteo geocoding service: one line each, name, region, country, latitude, longitude and\n"
+    "population separated by tabs; TEXT written as coordinates (55.75, 37.62) is printed as it is.\n"
+    "Exit code 0: places printed, 2: the text is no name or place, 3: nothing found, 4: the service\n"
+    "could not be reached, 5: it answered with an error.");
+
+} // namespace
 
 bool isLoopbackHost(const QUrl& url)
 {
     return url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
            || QHostAddress(url.host()).isLoopback();
 }
+
+namespace {
 
 // An http or https base address with a host and nothing the request would drop.
 std::optional<QUrl> serviceUrl(const QString& text)
@@ -100,13 +113,22 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         QStringLiteral("Base address of the weather service (default %1).").arg(QLatin1String(kOpenMeteoBase)), "URL",
         QLatin1String(kOpenMeteoBase));
     const QCommandLineOption weatherTimeout("weather-timeout",
-                                            "Give up a weather fetch after MS milliseconds (default 15000).", "MS",
+                                            "Give up a fetch of the weather or geocoding service after MS milliseconds "
+                                            "(default 15000).",
+                                            "MS",
                                             "15000");
     const QCommandLineOption refresh(
         "refresh", "How often --file, --command and --sysfs are looked at (default 5) and --weather fetches (default 600).",
         "SEC");
     const QCommandLineOption setup("setup", "Write the user unit's settings for --weather LAT,LON, then exit.",
                                    "LAT,LON");
+    const QCommandLineOption findTown("find-town", "Print the places of that name, then exit.", "TEXT");
+    const QCommandLineOption geocodingUrl(
+        "geocoding-url",
+        QStringLiteral("Base address of the geocoding service (default %1).").arg(QLatin1String(kGeocodingBase)), "URL",
+        QLatin1String(kGeocodingBase));
+    const QCommandLineOption language("language", "The language of the names --find-town prints (default en).",
+                                      "CODE", "en");
     const QCommandLineOption configDir("config-dir", "Where --setup writes (default $XDG_CONFIG_HOME/ThermoBadge).",
                                        "DIR");
     const QCommandLineOption log("log", "Print one line per request: sender, request, answer or why none.");
@@ -119,7 +141,8 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
                              .arg(QStringLiteral(THERMOBADGE_SERVER_VERSION)),
         "TEXT", QStringLiteral(THERMOBADGE_SERVER_VERSION));
     parser.addOptions({port, bind, allowRemote, simulate, seed, fixed, file, command, sysfs, weather, weatherUrl,
-                       weatherTimeout, refresh, log, every, delay, silent, versionReply, setup, configDir});
+                       weatherTimeout, refresh, log, every, delay, silent, versionReply, setup, configDir, findTown, geocodingUrl,
+                       language});
 
     OptionsOutcome out;
     auto fail = [&out](const QString& message) {
@@ -141,7 +164,8 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
         return fail(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
     const QStringList multiple = {"port",    "bind",    "seed",        "fixed",           "file",
                                   "command", "refresh", "every",       "delay",           "version-reply",
-                                  "weather", "setup",   "weather-url", "weather-timeout", "config-dir", "sysfs"};
+                                  "weather", "setup",   "weather-url", "weather-timeout", "config-dir", "sysfs",
+                                  "find-town", "geocoding-url", "language"};
     for (const QString& name : multiple)
         if (parser.values(name).size() > 1)
             return fail(QStringLiteral("--%1 is given more than once").arg(name));
@@ -157,6 +181,11 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
                                    "query, such as %1, not \"%2\"")
                         .arg(QLatin1String(kOpenMeteoBase), parser.value(weatherUrl)));
     QString placeError;
+    const auto timeoutValue = wholeNumber(parser.value(weatherTimeout), 100, 120000);
+    auto badTimeout = [&] {
+        return fail(QStringLiteral("--weather-timeout must be a whole number of milliseconds from 100 to 120000, not \"%1\"")
+                        .arg(parser.value(weatherTimeout)));
+    };
 
     if (parser.isSet(setup)) {
         const QStringList allowed = {"setup", "config-dir", "weather-url", "refresh"};
@@ -179,6 +208,33 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
     }
     if (parser.isSet(configDir))
         return fail(QStringLiteral("--config-dir applies to --setup only"));
+    if (parser.isSet(findTown)) {
+        const QStringList allowed = {"find-town", "geocoding-url", "language", "weather-timeout"};
+        for (const QString& name : parser.optionNames())
+            if (!allowed.contains(name))
+                return fail(QStringLiteral("--find-town prints places and exits; it takes only --geocoding-url, "
+                                           "--language and --weather-timeout, not --%1")
+                                .arg(name));
+        const auto geocoding = serviceUrl(parser.value(geocodingUrl));
+        if (!geocoding)
+            return fail(QStringLiteral("--geocoding-url needs an http:// or https:// address with a host and "
+                                       "without a query, such as %1, not \"%2\"")
+                            .arg(QLatin1String(kGeocodingBase), parser.value(geocodingUrl)));
+        const QString code = parser.value(language).trimmed().toLower();
+        if (code.size() < 2 || code.size() > 3 || std::any_of(code.begin(), code.end(), [](QChar c) { return c < u'a' || c > u'z'; }))
+            return fail(QStringLiteral("--language needs a two-letter language code such as en or ru, not \"%1\"")
+                            .arg(parser.value(language)));
+        if (!timeoutValue)
+            return badTimeout();
+        o.findTown = parser.value(findTown);
+        o.geocodingUrl = *geocoding;
+        o.language = code;
+        o.weatherTimeout = std::chrono::milliseconds(*timeoutValue);
+        out.options = o;
+        return out;
+    }
+    if (parser.isSet(geocodingUrl) || parser.isSet(language))
+        return fail(QStringLiteral("--geocoding-url and --language apply to --find-town only"));
 
     const auto portValue = wholeNumber(parser.value(port), 0, 65535);
     if (!portValue)
@@ -244,11 +300,8 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
                                        "THERMOBADGE_LOOPBACK_ONLY=1 keeps this server off the network; "
                                        "point --weather-url at a local stand-in")
                             .arg(o.weatherUrl.toString()));
-        const auto timeoutValue = wholeNumber(parser.value(weatherTimeout), 100, 120000);
         if (!timeoutValue)
-            return fail(QStringLiteral("--weather-timeout must be a whole number of milliseconds from 100 to "
-                                       "120000, not \"%1\"")
-                            .arg(parser.value(weatherTimeout)));
+            return badTimeout();
         o.weatherTimeout = std::chrono::milliseconds(*timeoutValue);
     }
     if ((parser.isSet(weatherUrl) || parser.isSet(weatherTimeout)) && o.source != SourceKind::Weather)

@@ -35,6 +35,10 @@ struct ServerOptions {
     std::optional<Coordinates> setup;
     QString configDir;          // where --setup writes; empty for $XDG_CONFIG_HOME/ThermoBadge
     QStringList setupArguments; // the server arguments --setup writes
+    // --find-town: print the places of that name (or those coordinates), then exit.
+    std::optional<QString> findTown;
+    QUrl geocodingUrl;  // the geocoding service's base address
+    QString language;   // the language of the names --find-town prints
     bool log = false;
     int every = 1;
     std::chrono::milliseconds delay{0};
@@ -47,6 +51,9 @@ struct OptionsOutcome {
     QString message;                      // help or version text to print (exit 0), or the error (exit 2)
     bool isError = false;
 };
+
+// A service address on this machine: "localhost" or a loopback address.
+bool isLoopbackHost(const QUrl& url);
 
 // Reads the command line (arguments[0] is the program). `loopbackOnly` is the
 // THERMOBADGE_LOOPBACK_ONLY setting: it refuses --allow-remote, and a weather service that is not

@@ -10,6 +10,7 @@
 #include "SignalPipe.h"
 #include "SimulatedSource.h"
 #include "SysfsSource.h"
+#include "TownSearch.h"
 #include "UdpServer.h"
 #include "WeatherSource.h"
 
@@ -87,6 +88,14 @@ int main(int argc, char* argv[])
         for (const QString& line : setup.lines)
             setup.ok ? printLine(stdout, line) : note(line);
         return setup.ok ? 0 : 1;
+    }
+
+    if (options.findTown) {
+        TownSearch search({options.geocodingUrl, options.language, options.weatherTimeout, loopbackOnly},
+            [](const QString& line) { printLine(stdout, line); }, note);
+        QObject::connect(&search, &TownSearch::finished, &app, [](int code) { QCoreApplication::exit(code); });
+        search.start(*options.findTown);
+        return app.exec();
     }
 
     SignalPipe signals_;
