@@ -29,6 +29,8 @@ public:
 class NoCompanions final : public MainWindowCompanions {
 public:
     void mnuOptions_Click() override { qCInfo(lcAbsentParts) << "no dialogs here: options not opened"; }
+    void showTownChooser() override { qCInfo(lcAbsentParts) << "no dialogs here: town chooser not opened"; }
+    bool townChosen() const override { return true; }
     void SendText(const QString& text) override { qCDebug(lcAbsentParts) << "no add-on linked; not sent:" << text; }
     void showSlider() override { qCInfo(lcAbsentParts) << "no dialogs here: panel not opened"; }
     void focusSlider() override {}

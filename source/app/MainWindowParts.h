@@ -84,7 +84,7 @@ public:
 };
 
 // The items of the pop-up menu that run a command.
-enum class MenuItem { Show, Top, Ind, IndPos, IndSize, SelectSkin, Format, Scale, Trans, Options, About, Exit };
+enum class MenuItem { Show, Top, Ind, IndPos, IndSize, SelectSkin, Format, Scale, Trans, Options, Town, About, Exit };
 
 // Captions of the marker position items, by position index.
 inline const QStringList kIndPosCaptions = {QStringLiteral("Верх-Слева"),   QStringLiteral("Низ-Справа"),
@@ -130,6 +130,10 @@ public:
     virtual ~MainWindowCompanions() = default;
     // Opens the options dialog without waiting for it.
     virtual void mnuOptions_Click() = 0;
+    // Opens the town chooser without waiting for it (an open one comes forward).
+    virtual void showTownChooser() = 0;
+    // A town has been chosen earlier.
+    virtual bool townChosen() const = 0;
     // Sends a text to the linked add-on (nothing when none is linked).
     virtual void SendText(const QString& text) = 0;
     // Opens the scale and transparency panel, modal to the main window, without waiting.

@@ -43,6 +43,8 @@ constexpr std::array kKeys = {
     OptionKey{"TrCol1", "16776960", OptionKind::Int32},
     OptionKey{"TrCol2", "16711680", OptionKind::Int32},
     OptionKey{"TrCol3", "65535", OptionKind::Int32},
+    OptionKey{"Town", "", OptionKind::Text},
+    OptionKey{"TownAt", "", OptionKind::Text},
 };
 
 std::pair<qint64, qint64> rangeOf(OptionKind kind)

@@ -66,6 +66,7 @@ PopupMenuWidget::PopupMenuWidget()
     command(mnuPopUp_, "mnuScale", QStringLiteral("Масштаб"), MenuItem::Scale);
     command(mnuPopUp_, "mnuTrans", QStringLiteral("Прозрачность"), MenuItem::Trans);
     command(mnuPopUp_, "mnuOptions", QStringLiteral("Настройки"), MenuItem::Options);
+    command(mnuPopUp_, "mnuTown", QStringLiteral("Город..."), MenuItem::Town);
     mnuPopUp_.addSeparator()->setObjectName(QStringLiteral("l3"));
     command(mnuPopUp_, "mnuAbout", QStringLiteral("О программе"), MenuItem::About);
     command(mnuPopUp_, "mnuExit", QStringLiteral("E&xit"), MenuItem::Exit);

@@ -87,8 +87,12 @@ bool frmMain::Form_Load()
         prov_ = 0;
     }
     fProvUnset_ = options_.text(QStringLiteral("Prov"), QStringLiteral("Prov")) == QStringLiteral("Prov");
-    if (fProvUnset_)
+    if (fProvUnset_) {
         env_.companions.mnuOptions_Click();
+        // Beside it, the way to a real temperature: the town whose weather the local server gives.
+        if (!env_.companions.townChosen())
+            env_.companions.showTownChooser();
+    }
 
     // 17-20: placement, visibility, staying on top, the tray icon.
     env_.view.moveTo(QPoint(0, 0));

@@ -57,6 +57,7 @@ void frmMain::menuCommand(MenuItem item, int index)
     case MenuItem::Scale: mnuScale_Click(); break;
     case MenuItem::Trans: mnuTrans_Click(); break;
     case MenuItem::Options: mnuOptions_Click(); break;
+    case MenuItem::Town: env_.companions.showTownChooser(); break;
     case MenuItem::About: mnuAbout_Click(); break;
     case MenuItem::Exit: mnuExit_Click(); break;
     }

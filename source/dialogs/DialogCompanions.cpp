@@ -6,10 +6,33 @@
 #include "frmSlider.h"
 
 #include <QCoreApplication>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace tb {
 
 Q_LOGGING_CATEGORY(lcCompanions, "thermobadge.dialogs", QtInfoMsg)
+
+namespace {
+
+// Where a window of `size` goes beside `other`: to its right, else to its left, else below it,
+// whichever lies wholly on the screen; failing all, to its right pulled back onto the screen.
+QPoint besideOnScreen(const QRect& other, QSize size, const QScreen* screen)
+{
+    constexpr int kGap = 16;
+    const QRect area = screen ? screen->availableGeometry() : QRect(other.topLeft(), size * 3);
+    const QPoint candidates[] = {{other.right() + kGap, other.top()},
+                                 {other.left() - kGap - size.width(), other.top()},
+                                 {other.left(), other.bottom() + kGap}};
+    for (const QPoint& at : candidates)
+        if (area.contains(QRect(at, size)))
+            return at;
+    return {std::clamp(candidates[0].x(), area.left(), std::max(area.left(), area.right() - size.width())),
+            std::clamp(candidates[0].y(), area.top(), std::max(area.top(), area.bottom() - size.height()))};
+}
+
+} // namespace
 
 DialogCompanions::DialogCompanions(QWidget* indicatorWindow, int major, int minor) : window_(indicatorWindow), major_(major), minor_(minor) {}
 
@@ -19,6 +42,7 @@ DialogCompanions::~DialogCompanions()
     delete options_.data();
     delete slider_.data();
     delete about_.data();
+    delete townChooser_.data();
 }
 
 void DialogCompanions::mnuOptions_Click()
@@ -33,6 +57,31 @@ void DialogCompanions::mnuOptions_Click()
                                   m.options(), Autorun(Autorun::userEntryFile()), RunCommand::ofThisProgram());
     }
     options_->Show();
+}
+
+void DialogCompanions::showTownChooser()
+{
+    if (!town_) {
+        qCWarning(lcCompanions) << "no town chooser in this program";
+        return;
+    }
+    if (!townChooser_) {
+        townChooser_ = new frmTown(*town_);
+        // Beside the options dialog when both open at the first start, not on top of it.
+        if (options_ && options_->isVisible())
+            townChooser_->move(besideOnScreen(options_->frameGeometry(), townChooser_->size(), options_->screen()));
+    }
+    townChooser_->Show();
+}
+
+bool DialogCompanions::townChosen() const { return town_ && town_->choice.current().has_value(); }
+
+void DialogCompanions::selectProvider(int index)
+{
+    if (main_)
+        main_->Prov() = index;
+    if (options_)
+        options_->selectProvider(index);
 }
 
 void DialogCompanions::SendText(const QString& text)

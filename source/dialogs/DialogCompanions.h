@@ -5,6 +5,7 @@
 #include "frmAbout.h"
 #include "frmOptions.h"
 #include "frmSlider.h"
+#include "frmTown.h"
 
 #include <QLoggingCategory>
 #include <QPointer>
@@ -28,8 +29,14 @@ public:
     void attach(frmMain& main) { main_ = &main; }
     // The look editor add-on's link, which carries SendText and the link probe.
     void attachAddon(AddonLink& link) { addon_ = &link; }
+    // What the town chooser works with; without it "Город..." opens nothing.
+    void attachTown(TownChooserEnv env) { town_.emplace(std::move(env)); }
+    // A town chosen in the chooser makes "Локальный" the provider, in an open options dialog too.
+    void selectProvider(int index);
 
     void mnuOptions_Click() override;
+    void showTownChooser() override;
+    bool townChosen() const override;
     void SendText(const QString& text) override;
     void showSlider() override;
     void focusSlider() override;
@@ -40,6 +47,8 @@ public:
 
     frmSlider* slider() const { return slider_; }
     frmAbout* about() const { return about_; }
+    frmTown* townChooser() const { return townChooser_; }
+    frmOptions* optionsDialog() const { return options_; }
 
 private:
     QWidget* window_;
@@ -49,6 +58,8 @@ private:
     QPointer<frmOptions> options_;
     QPointer<frmSlider> slider_;
     QPointer<frmAbout> about_;
+    std::optional<TownChooserEnv> town_;
+    QPointer<frmTown> townChooser_;
 };
 
 } // namespace tb

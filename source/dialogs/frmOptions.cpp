@@ -89,6 +89,12 @@ void frmOptions::Show()
     activateWindow();
 }
 
+void frmOptions::selectProvider(int index)
+{
+    if (loaded_ && index >= 0 && index < c_.cmbProv->count())
+        c_.cmbProv->setCurrentIndex(index);
+}
+
 void frmOptions::Form_Load()
 {
     loadProviders();

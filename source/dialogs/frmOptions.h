@@ -45,6 +45,8 @@ public:
 
     // Loads and shows the dialog; when it is open already, only raises and activates it.
     void Show();
+    // Selects a provider in the list, as if the user had (a town chosen elsewhere picks "Локальный").
+    void selectProvider(int index);
 
     // Esc (27) acts as "Отмена", Enter (13) as "Ввод", each once, as a click on the button.
     void Form_KeyDown(int keyCode);

@@ -3,12 +3,15 @@
 #include "AddonLink.h"
 #include "DialogCompanions.h"
 #include "DisplayCheck.h"
+#include "ComponentError.h"
 #include "FileRegistryStore.h"
+#include "GeoClueLocation.h"
 #include "HeapTuning.h"
 #include "IndicatorWindow.h"
 #include "IniSettingsStore.h"
 #include "MemoryPropertyBag.h"
 #include "PopupMenuWidget.h"
+#include "QtCommandRunner.h"
 #include "QtMessageBoxes.h"
 #include "QtProcessLauncher.h"
 #include "QtTimerFactory.h"
@@ -17,6 +20,7 @@
 #include "ScreenRescue.h"
 #include "SettingsPlacement.h"
 #include "SingleInstance.h"
+#include "TownChoice.h"
 #include "UnixCommandChannel.h"
 #include "UnixSignals.h"
 #include "UnixUdpPort.h"
@@ -268,6 +272,28 @@ int main(int argc, char* argv[])
     AddonLink addon(AddonLinkEnv{channel, processes, messages});
     main.attachAddon(addon);
     companions.attachAddon(addon);
+    // The town chooser and the local weather server it sets up and keeps running.
+    QtCommandRunner commands;
+    QtCompanionProcess companion;
+    const QString serverProgram = programDir + QStringLiteral("/thermobadge-server");
+    LocalServer localServer(LocalServerEnv{commands, companion, [] { return loopbackUdpPortTaken(25002); }, serverProgram, configDir});
+    auto pollSoon = [&temper, &app] {
+        // The server needs a moment for its first weather answer; the regular poll follows anyway.
+        for (const int seconds : {3, 10})
+            QTimer::singleShot(seconds * 1000, &app, [&temper] {
+                try {
+                    if (temper.isStarted())
+                        temper.Opros();
+                } catch (const ComponentError&) {
+                }
+            });
+    };
+    TownChoice townChoice(TownChoiceEnv{main.options(), temper, commands, localServer, serverProgram, configDir,
+                                        qEnvironmentVariable("THERMOBADGE_WEATHER_URL"),
+                                        [&companions](int prov) { companions.selectProvider(prov); }, pollSoon});
+    GeoClueLocation location(QStringLiteral("thermobadge"));
+    companions.attachTown(TownChooserEnv{commands, townChoice, &location, serverProgram, qEnvironmentVariable("THERMOBADGE_GEOCODING_URL")});
+
     instance.onActivateRequested = [&] {
         if (!window.isVisible())
             main.mnuShow_Click();
@@ -285,6 +311,7 @@ int main(int argc, char* argv[])
 
     if (!main.Form_Load())
         return 1;
+    townChoice.resume();
     // Found by `ThermoBadge --send` and scripts once the indicator is up.
     addon.publish(indicatorEndpointName());
     // What start-up and the drawings since freed goes back to the system once a minute, on a

@@ -100,6 +100,8 @@ struct FakeMenu : PopupMenu {
 
 struct FakeCompanions : MainWindowCompanions {
     void mnuOptions_Click() override { ++optionsOpened; }
+    void showTownChooser() override { ++townChooserOpened; }
+    bool townChosen() const override { return hasTown; }
     void SendText(const QString& t) override { sent.append(t); }
     void showSlider() override { ++sliderOpened; }
     void focusSlider() override { ++sliderFocused; }
@@ -110,6 +112,8 @@ struct FakeCompanions : MainWindowCompanions {
     int sliderOpened = 0, sliderFocused = 0, aboutOpened = 0, addonStarted = 0, quits = 0;
     bool linked = true;
     int optionsOpened = 0;
+    int townChooserOpened = 0;
+    bool hasTown = false;
     QStringList sent;
 };
 

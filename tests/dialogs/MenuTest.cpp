@@ -38,7 +38,7 @@ TEST(PopupMenuTest, TreeCaptionsMarksAndCommands)
     EXPECT_EQ(captions(m), (QStringList{QStringLiteral("Показать"), QStringLiteral("Впереди"), QStringLiteral("Инд-р t°"),
                                         QStringLiteral("-"), QStringLiteral("Вид [x]"), QStringLiteral("Формат"), QStringLiteral("-"),
                                         QStringLiteral("Масштаб"), QStringLiteral("Прозрачность"), QStringLiteral("Настройки"),
-                                        QStringLiteral("-"), QStringLiteral("О программе"), QStringLiteral("E&xit")}));
+                                        QStringLiteral("Город..."), QStringLiteral("-"), QStringLiteral("О программе"), QStringLiteral("E&xit")}));
     EXPECT_FALSE(m->findChild<QAction*>(QStringLiteral("mnuShow"))->isEnabled());
     EXPECT_EQ(captions(submenu(m, "mnuIndM")),
               (QStringList{QStringLiteral("Задействовать [x]"), QStringLiteral("-"), QStringLiteral("Положение"), QStringLiteral("Размер")}));
@@ -58,12 +58,12 @@ TEST(PopupMenuTest, TreeCaptionsMarksAndCommands)
     std::vector<std::pair<MenuItem, int>> chosen;
     w.onCommand = [&](MenuItem item, int index) { chosen.emplace_back(item, index); };
     for (const char* name : {"mnuShow", "mnuTop", "mnuInd", "mnuIndPos2", "mnuIndSize4", "mnuSelectSkin", "mnuFormat9", "mnuScale",
-                             "mnuTrans", "mnuOptions", "mnuAbout", "mnuExit"})
+                             "mnuTrans", "mnuOptions", "mnuTown", "mnuAbout", "mnuExit"})
         m->findChild<QAction*>(QLatin1String(name))->trigger();
     EXPECT_EQ(chosen, (std::vector<std::pair<MenuItem, int>>{{MenuItem::Show, 0}, {MenuItem::Top, 0}, {MenuItem::Ind, 0},
                                                              {MenuItem::IndPos, 2}, {MenuItem::IndSize, 4}, {MenuItem::SelectSkin, 0},
                                                              {MenuItem::Format, 9}, {MenuItem::Scale, 0}, {MenuItem::Trans, 0},
-                                                             {MenuItem::Options, 0}, {MenuItem::About, 0}, {MenuItem::Exit, 0}}));
+                                                             {MenuItem::Options, 0}, {MenuItem::Town, 0}, {MenuItem::About, 0}, {MenuItem::Exit, 0}}));
 
     w.popupAt(QPoint(20, 20));
     EXPECT_EQ(refreshed, 1) << "the refresh runs before the menu shows";

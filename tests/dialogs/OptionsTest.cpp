@@ -585,6 +585,8 @@ struct OptionsCompanions final : MainWindowCompanions {
         }
         dialog->Show();
     }
+    void showTownChooser() override { }
+    bool townChosen() const override { return true; }
     void SendText(const QString&) override { }
     void showSlider() override { }
     void focusSlider() override { }

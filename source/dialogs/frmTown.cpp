@@ -1,0 +1,321 @@
+#include "frmTown.h"
+
+#include "Twips.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tb {
+
+Q_DECLARE_LOGGING_CATEGORY(lcTown)
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QColor kBackground(0x68, 0xA5, 0xE8);
+const QColor kProblem(0x80, 0x00, 0x00);
+constexpr qsizetype kLongestName = 200;
+// The server gives up on the service after 15 s; a little more for its own start.
+constexpr auto kSearchTimeout = 20s;
+constexpr auto kTypingPause = 600ms;
+
+bool looksLikeCoordinates(const QString& text)
+{
+    if (text.count(u',') != 1)
+        return false;
+    for (QChar c : text)
+        if (!c.isDigit() && c != u'.' && c != u',' && c != u'-' && c != u'+' && !c.isSpace())
+            return false;
+    return true;
+}
+
+QString detail(const CommandResult& result) { return QString::fromUtf8(result.err).trimmed().section(u'\n', 0, 0); }
+
+} // namespace
+
+QString townSearchProblem(const QString& text, const CommandResult& result)
+{
+    if (!result.started)
+        return QStringLiteral("Поиск не работает: не удалось запустить программу thermobadge-server.");
+    if (result.timedOut)
+        return QStringLiteral("Служба поиска городов не ответила. Проверьте подключение к сети и повторите.");
+    switch (result.exitCode) {
+    case 0: return {};
+    case 2:
+        if (looksLikeCoordinates(text))
+            return QStringLiteral("Таких координат нет: широта от -90 до 90, долгота от -180 до 180, например 55.75, 37.62.");
+        return QStringLiteral("Введите название города (не длиннее 200 знаков) или координаты, например 55.75, 37.62.");
+    case 3: return QStringLiteral("Ничего не найдено. Проверьте название или введите координаты, например 55.75, 37.62.");
+    case 4: return QStringLiteral("Нет связи со службой поиска городов. Проверьте подключение к сети и повторите.");
+    case 5: return QStringLiteral("Служба поиска городов ответила ошибкой. Повторите позже.");
+    default: return QStringLiteral("Поиск не удался (код %1).").arg(result.exitCode);
+    }
+}
+
+frmTown::frmTown(TownChooserEnv env) : env_(std::move(env))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmTown"));
+    setWindowTitle(QStringLiteral("Город"));
+    setFont(dialogFont(9, false));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, kBackground);
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    lblCurrent = new QLabel(this);
+    lblCurrent->setObjectName(QStringLiteral("lblCurrent"));
+    lblCurrent->setFont(dialogFont(9, true));
+    lblCurrent->setWordWrap(true);
+    auto* prompt = new QLabel(QStringLiteral("Город или координаты:"), this);
+    txtTown = new QLineEdit(this);
+    txtTown->setObjectName(QStringLiteral("txtTown"));
+    txtTown->setMaxLength(static_cast<int>(kLongestName) + 50); // a longer paste is said to be too long, not cut silently
+    txtTown->setPlaceholderText(QStringLiteral("например, Москва или 55.75, 37.62"));
+    prompt->setBuddy(txtTown);
+    cmdFind = new QPushButton(QStringLiteral("Найти"), this);
+    cmdFind->setObjectName(QStringLiteral("cmdFind"));
+    cmdHere = new QPushButton(QStringLiteral("Моё место"), this);
+    cmdHere->setObjectName(QStringLiteral("cmdHere"));
+    cmdHere->setEnabled(false);
+
+    lstPlaces = new QTreeWidget(this);
+    lstPlaces->setObjectName(QStringLiteral("lstPlaces"));
+    lstPlaces->setHeaderLabels({QStringLiteral("Город"), QStringLiteral("Регион"), QStringLiteral("Страна"), QStringLiteral("Координаты")});
+    lstPlaces->setRootIsDecorated(false);
+    lstPlaces->setUniformRowHeights(true);
+    lstPlaces->setAllColumnsShowFocus(true);
+    lstPlaces->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    lstPlaces->header()->setStretchLastSection(false);
+    lstPlaces->setMinimumHeight(px(2400, this));
+
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setWordWrap(true);
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblStatus->setMinimumHeight(lblStatus->fontMetrics().lineSpacing() * 2);
+    cmdChoose = new QPushButton(QStringLiteral("Выбрать"), this);
+    cmdChoose->setObjectName(QStringLiteral("cmdChoose"));
+    cmdChoose->setEnabled(false);
+    cmdClose = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(txtTown, 1);
+    searchRow->addWidget(cmdFind);
+    searchRow->addWidget(cmdHere);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdChoose);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblCurrent);
+    layout->addWidget(prompt);
+    layout->addLayout(searchRow);
+    layout->addWidget(lstPlaces, 1);
+    layout->addWidget(lblStatus);
+    layout->addLayout(buttons);
+    resize(px(8400, this), sizeHint().height());
+
+    typing_.setSingleShot(true);
+    typing_.setInterval(kTypingPause);
+    connect(&typing_, &QTimer::timeout, this, [this] {
+        const QString text = txtTown->text().simplified();
+        if (text.size() >= 2 && text != lastSearched_)
+            search();
+    });
+    connect(txtTown, &QLineEdit::textEdited, this, [this] { typing_.start(); });
+    connect(txtTown, &QLineEdit::returnPressed, this, [this] {
+        typing_.stop();
+        if (!places_.isEmpty() && txtTown->text().simplified() == lastSearched_ && lstPlaces->currentItem())
+            chooseSelected();
+        else
+            search();
+    });
+    connect(cmdFind, &QPushButton::clicked, this, &frmTown::search);
+    connect(cmdChoose, &QPushButton::clicked, this, &frmTown::chooseSelected);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdHere, &QPushButton::clicked, this, &frmTown::locate);
+    connect(lstPlaces, &QTreeWidget::currentItemChanged, this, [this] { cmdChoose->setEnabled(!choosing_ && lstPlaces->currentItem()); });
+    connect(lstPlaces, &QTreeWidget::itemActivated, this, [this] { chooseSelected(); });
+
+    showCurrent();
+    // Disabled, with a word on it, until the desktop's location service is known to be there.
+    cmdHere->setText(QStringLiteral("Моё место: нет службы"));
+    cmdHere->setToolTip(QStringLiteral("На этом компьютере нет службы местоположения"));
+    if (env_.location) {
+        QPointer<frmTown> self(this);
+        env_.location->probe([self](bool available) {
+            if (!self || !available)
+                return;
+            self->cmdHere->setText(QStringLiteral("Моё место"));
+            self->cmdHere->setToolTip(QStringLiteral("Взять место этого компьютера у службы местоположения"));
+            self->cmdHere->setEnabled(!self->choosing_);
+        });
+    }
+}
+
+void frmTown::Show()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    txtTown->setFocus();
+}
+
+void frmTown::showCurrent()
+{
+    const auto town = env_.choice.current();
+    lblCurrent->setText(town ? QStringLiteral("Сейчас: %1 (%2)").arg(townCaption(*town), coordinatesCaption(*town))
+                             : QStringLiteral("Город не выбран: выберите свой, и индикатор покажет его температуру."));
+    if (town && txtTown->text().isEmpty())
+        txtTown->setText(town->name.section(u',', 0, 0).trimmed());
+}
+
+void frmTown::search()
+{
+    typing_.stop();
+    const QString text = txtTown->text().simplified();
+    if (text.isEmpty())
+        return say(QStringLiteral("Введите название города или координаты, например 55.75, 37.62."), true);
+    if (text.size() > kLongestName)
+        return say(QStringLiteral("Слишком длинное название: не больше %1 знаков.").arg(kLongestName), true);
+    if (searching_) {
+        pending_ = text;
+        return;
+    }
+    startSearch(text);
+}
+
+void frmTown::startSearch(const QString& text)
+{
+    searching_ = true;
+    pending_.clear();
+    say(QStringLiteral("Поиск…"));
+    QStringList arguments {QStringLiteral("--find-town"), text, QStringLiteral("--language"), QStringLiteral("ru")};
+    if (!env_.geocodingUrl.isEmpty())
+        arguments << QStringLiteral("--geocoding-url") << env_.geocodingUrl;
+    QPointer<frmTown> self(this);
+    env_.commands.run(env_.serverProgram, arguments, kSearchTimeout, [self, text](const CommandResult& result) {
+        if (self)
+            self->searched(text, result);
+    });
+}
+
+void frmTown::searched(const QString& text, const CommandResult& result)
+{
+    searching_ = false;
+    if (!pending_.isEmpty() && pending_ != text)
+        return startSearch(pending_); // what was typed since counts, not this answer
+    pending_.clear();
+    lastSearched_ = text;
+    const QString problem = townSearchProblem(text, result);
+    if (!problem.isEmpty()) {
+        qCInfo(lcTown).noquote() << "town search for" << text << "ended with" << result.exitCode << detail(result);
+        showPlaces({});
+        return say(problem, true);
+    }
+    const QList<TownPlace> found = parseTownPlaces(result.out);
+    showPlaces(found);
+    if (found.isEmpty())
+        return say(QStringLiteral("Служба поиска городов ответила непонятно. Повторите позже."), true);
+    say(found.size() == 1 ? QStringLiteral("Найдено одно место. Нажмите «Выбрать».")
+                          : QStringLiteral("Найдено мест: %1. Выберите своё и нажмите «Выбрать».").arg(found.size()));
+}
+
+void frmTown::showPlaces(const QList<TownPlace>& places)
+{
+    places_ = places;
+    lstPlaces->clear();
+    for (const TownPlace& p : places) {
+        auto* item = new QTreeWidgetItem(lstPlaces, {p.name.isEmpty() ? coordinatesCaption(p) : p.name, p.region, p.country,
+                                                     coordinatesCaption(p)});
+        if (p.population > 0)
+            item->setToolTip(0, QStringLiteral("Население: %1").arg(QLocale(QLocale::Russian).toString(p.population)));
+    }
+    if (lstPlaces->topLevelItemCount() > 0)
+        lstPlaces->setCurrentItem(lstPlaces->topLevelItem(0));
+    cmdChoose->setEnabled(!choosing_ && !places_.isEmpty());
+}
+
+void frmTown::chooseSelected()
+{
+    const int row = lstPlaces->currentItem() ? lstPlaces->indexOfTopLevelItem(lstPlaces->currentItem()) : -1;
+    if (choosing_ || row < 0 || row >= places_.size())
+        return;
+    const TownPlace place = places_[row];
+    setBusy(true);
+    say(QStringLiteral("Настраиваю сервер температуры для: %1…").arg(townCaption(place)));
+    QPointer<frmTown> self(this);
+    env_.choice.choose(place, [self](const TownChoice::Outcome& outcome) {
+        if (!self)
+            return;
+        self->setBusy(false);
+        self->showCurrent();
+        self->say(outcome.message, !outcome.ok);
+        if (outcome.ok)
+            self->close();
+    });
+}
+
+void frmTown::locate()
+{
+    if (!env_.location)
+        return;
+    cmdHere->setEnabled(false);
+    say(QStringLiteral("Определяю место…"));
+    QPointer<frmTown> self(this);
+    env_.location->locate([self](std::optional<Location> where, const QString& why) {
+        if (!self)
+            return;
+        self->cmdHere->setEnabled(!self->choosing_);
+        if (!where) {
+            qCInfo(lcTown).noquote() << "no place from the location service:" << why;
+            return self->say(QStringLiteral("Служба местоположения не сообщила место. Введите город или координаты."), true);
+        }
+        TownPlace here;
+        here.latitude = where->latitude;
+        here.longitude = where->longitude;
+        self->txtTown->setText(coordinatesCaption(here));
+        self->search();
+    });
+}
+
+void frmTown::say(const QString& text, bool problem)
+{
+    QPalette palette = lblStatus->palette();
+    palette.setColor(QPalette::WindowText, problem ? kProblem : QColor(Qt::black));
+    lblStatus->setPalette(palette);
+    lblStatus->setText(text);
+}
+
+void frmTown::setBusy(bool busy)
+{
+    choosing_ = busy;
+    txtTown->setEnabled(!busy);
+    cmdFind->setEnabled(!busy);
+    lstPlaces->setEnabled(!busy);
+    cmdChoose->setEnabled(!busy && !places_.isEmpty());
+}
+
+void frmTown::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace tb
