@@ -177,10 +177,17 @@ void frmTown::Show()
 void frmTown::showCurrent()
 {
     const auto town = env_.choice.current();
-    lblCurrent->setText(town ? QStringLiteral("Сейчас: %1 (%2)").arg(townCaption(*town), coordinatesCaption(*town))
-                             : QStringLiteral("Город не выбран: выберите свой, и индикатор покажет его температуру."));
-    if (town && txtTown->text().isEmpty())
-        txtTown->setText(town->name.section(u',', 0, 0).trimmed());
+    if (!town) {
+        lblCurrent->setText(QStringLiteral("Город не выбран: выберите свой, и индикатор покажет его температуру."));
+        return;
+    }
+    const QString coordinates = coordinatesCaption(*town);
+    const QString caption = townCaption(*town);
+    lblCurrent->setText(caption == coordinates ? QStringLiteral("Сейчас: %1").arg(caption)
+                                               : QStringLiteral("Сейчас: %1 (%2)").arg(caption, coordinates));
+    // The name alone searches again; a place without one, by its coordinates.
+    if (txtTown->text().isEmpty())
+        txtTown->setText(caption == coordinates ? coordinates : caption.section(u',', 0, 0).trimmed());
 }
 
 void frmTown::search()
@@ -217,7 +224,7 @@ void frmTown::searched(const QString& text, const CommandResult& result)
 {
     searching_ = false;
     if (!pending_.isEmpty() && pending_ != text)
-        return startSearch(pending_); // what was typed since counts, not this answer
+        return startSearch(std::exchange(pending_, {})); // what was typed since counts, not this answer
     pending_.clear();
     lastSearched_ = text;
     const QString problem = townSearchProblem(text, result);

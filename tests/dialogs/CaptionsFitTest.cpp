@@ -11,6 +11,8 @@
 #include "frmErr.h"
 #include "frmOptions.h"
 #include "frmSlider.h"
+#include "frmTown.h"
+#include "FakeCommandRunner.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -63,6 +65,10 @@ TEST(CaptionsFit, EveryWindowOnThisScreen)
     qint32 prov = 0;
     bool provUnset = false, aRun = false, verChk = true;
     TrayLook trayLook;
+    FakeCommandRunner commands;
+    FakeCompanionProcess companion;
+    LocalServer local(LocalServerEnv {commands, companion, [] { return false; }, QString(), QString()});
+    TownChoice choice(TownChoiceEnv {options, temper, commands, local, QString(), QString(), {}, {}, {}});
 
     const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> windows[] = {
         {"frmErr", [] { return std::make_unique<frmErr>(); }},
@@ -75,6 +81,8 @@ TEST(CaptionsFit, EveryWindowOnThisScreen)
                 d->Show();
                 return d;
             }},
+        // Its caption says when there is no location service: the longest it gets.
+        {"frmTown", [&] { return std::make_unique<frmTown>(TownChooserEnv {commands, choice, nullptr, QString(), QString()}); }},
     };
     QStringList checked;
     for (const auto& [name, make] : windows) {
@@ -122,6 +130,6 @@ TEST(CaptionsFit, EveryWindowAt96And144Dpi)
         EXPECT_EQ(child.exitCode(), 0) << screen.name;
         EXPECT_TRUE(output.contains(QString::fromLatin1("screen: ") + QString::fromLatin1(screen.expected)))
             << screen.name << ": the screen was not set up";
-        EXPECT_TRUE(output.contains(QStringLiteral("windows checked: frmErr, frmAbout, frmSlider, frmOptions"))) << screen.name;
+        EXPECT_TRUE(output.contains(QStringLiteral("windows checked: frmErr, frmAbout, frmSlider, frmOptions, frmTown"))) << screen.name;
     }
 }
