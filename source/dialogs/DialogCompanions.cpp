@@ -16,20 +16,28 @@ Q_LOGGING_CATEGORY(lcCompanions, "thermobadge.dialogs", QtInfoMsg)
 
 namespace {
 
-// Where a window of `size` goes beside `other`: to its right, else to its left, else below it,
-// whichever lies wholly on the screen; failing all, to its right pulled back onto the screen.
-QPoint besideOnScreen(const QRect& other, QSize size, const QScreen* screen)
+// Places `window` beside `other` on the screen: to its right, else to its left, else below it,
+// whichever lies wholly on the screen; failing all, `other` moves over to make room on its right.
+void placeBeside(QWidget& window, QWidget& other)
 {
     constexpr int kGap = 16;
-    const QRect area = screen ? screen->availableGeometry() : QRect(other.topLeft(), size * 3);
-    const QPoint candidates[] = {{other.right() + kGap, other.top()},
-                                 {other.left() - kGap - size.width(), other.top()},
-                                 {other.left(), other.bottom() + kGap}};
+    const QScreen* screen = other.screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect beside = other.frameGeometry();
+    const QSize size = window.size();
+    const QPoint candidates[] = {{beside.right() + kGap, beside.top()},
+                                 {beside.left() - kGap - size.width(), beside.top()},
+                                 {beside.left(), beside.bottom() + kGap}};
     for (const QPoint& at : candidates)
-        if (area.contains(QRect(at, size)))
-            return at;
-    return {std::clamp(candidates[0].x(), area.left(), std::max(area.left(), area.right() - size.width())),
-            std::clamp(candidates[0].y(), area.top(), std::max(area.top(), area.bottom() - size.height()))};
+        if (area.contains(QRect(at, size))) {
+            window.move(at);
+            return;
+        }
+    const int left = std::max(area.left(), area.right() + 1 - size.width() - kGap - beside.width());
+    other.move(left, beside.top());
+    window.move(std::min(left + beside.width() + kGap, std::max(area.left(), area.right() + 1 - size.width())), beside.top());
 }
 
 } // namespace
@@ -69,7 +77,7 @@ void DialogCompanions::showTownChooser()
         townChooser_ = new frmTown(*town_);
         // Beside the options dialog when both open at the first start, not on top of it.
         if (options_ && options_->isVisible())
-            townChooser_->move(besideOnScreen(options_->frameGeometry(), townChooser_->size(), options_->screen()));
+            placeBeside(*townChooser_, *options_);
     }
     townChooser_->Show();
 }

@@ -68,6 +68,7 @@ waitfor 10 searched || fail "typing did not search (stub log: $(cat "$tmp/stub.l
 grep -q '^/v1/search?name=%D0%BC%D0%BE%D1%81%D0%BA&count=10&language=ru' "$tmp/stub.log" || fail "the search asked $(grep search "$tmp/stub.log")"
 sleep 1
 shot town-chooser
+[ -z "$shots" ] || import -window "$win" "$shots/town-chooser-window.png"
 [ -e "$config/ThermoBadge/server.env" ] && fail "a search wrote server.env"
 
 # Enter chooses the first (most populous) place.
