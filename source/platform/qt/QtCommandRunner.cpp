@@ -74,29 +74,12 @@ struct QtCompanionProcess::Child {
     bool stopping = false;
 };
 
-QtCompanionProcess::QtCompanionProcess() : child_(std::make_unique<Child>())
-{
-    QProcess& p = child_->process;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.setStandardOutputFile(QProcess::nullDevice());
-    // The companion must not outlive the indicator, however the indicator ends.
-    p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    QObject::connect(&p, &QProcess::finished, &p, [this](int exitCode, QProcess::ExitStatus status) {
-        Child& c = *child_;
-        if (c.stopping) {
-            c.stopping = false;
-            if (auto done = std::exchange(c.stopped, nullptr))
-                done();
-            return;
-        }
-        qCWarning(lcCommands) << c.process.program() << "ended by itself with" << (status == QProcess::NormalExit ? exitCode : -1);
-        if (onEnded)
-            onEnded(status == QProcess::NormalExit ? exitCode : -1);
-    });
-}
+QtCompanionProcess::QtCompanionProcess() = default;
 
 QtCompanionProcess::~QtCompanionProcess()
 {
+    if (!child_)
+        return;
     QProcess& p = child_->process;
     p.disconnect();
     if (p.state() != QProcess::NotRunning) {
@@ -109,9 +92,31 @@ QtCompanionProcess::~QtCompanionProcess()
 
 bool QtCompanionProcess::start(const QString& program, const QStringList& arguments)
 {
-    QProcess& p = child_->process;
-    if (p.state() != QProcess::NotRunning)
+    if (running())
         return false;
+    // Made on first use: an indicator without a town of its own never needs one.
+    if (!child_) {
+        child_ = std::make_unique<Child>();
+        QProcess& p = child_->process;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.setStandardOutputFile(QProcess::nullDevice());
+        // The companion must not outlive the indicator, however the indicator ends.
+        p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        QObject::connect(&p, &QProcess::finished, &p, [this](int exitCode, QProcess::ExitStatus status) {
+            Child& c = *child_;
+            if (c.stopping) {
+                c.stopping = false;
+                if (auto done = std::exchange(c.stopped, nullptr))
+                    done();
+                return;
+            }
+            const int code = status == QProcess::NormalExit ? exitCode : -1;
+            qCWarning(lcCommands) << c.process.program() << "ended by itself with" << code;
+            if (onEnded)
+                onEnded(code);
+        });
+    }
+    QProcess& p = child_->process;
     p.start(program, arguments);
     if (!p.waitForStarted(5000)) {
         qCWarning(lcCommands) << "cannot start" << program << ":" << p.errorString();
@@ -120,16 +125,16 @@ bool QtCompanionProcess::start(const QString& program, const QStringList& argume
     return true;
 }
 
-bool QtCompanionProcess::running() const { return child_->process.state() != QProcess::NotRunning; }
+bool QtCompanionProcess::running() const { return child_ && child_->process.state() != QProcess::NotRunning; }
 
 void QtCompanionProcess::stop(std::function<void()> done)
 {
-    Child& c = *child_;
-    if (c.process.state() == QProcess::NotRunning) {
+    if (!running()) {
         if (done)
             done();
         return;
     }
+    Child& c = *child_;
     c.stopping = true;
     c.stopped = std::move(done);
     c.process.terminate();
