@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace tb;
 using namespace tb::test;
 
@@ -397,6 +399,22 @@ TEST_F(Drawing, BadPicturesAreLoggedOnceAndNotDrawn)
     ASSERT_EQ(errors.lines.size(), 1u);
     EXPECT_TRUE(errors.lines[0].contains(QStringLiteral("(ErrReturn=10)")));
     EXPECT_TRUE(redraw().drawn);
+}
+
+TEST_F(Drawing, FilesThatNeverEndOrNeverOpenAreRefusedAtOnce)
+{
+    const QString fifo = dir.filePath(QStringLiteral("fifo.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString toZero = dir.filePath(QStringLiteral("zero.png"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), toZero));
+    ASSERT_TRUE(drawOnBlue(40, 20).drawn);
+    for (const QString& file : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/urandom"), fifo, toZero, dir.path()}) {
+        errors.lines.clear();
+        EXPECT_FALSE(renderer.RenderOverlay(file, style, adjust, mark).drawn) << file.toStdString();
+        ASSERT_EQ(errors.lines.size(), 1u) << file.toStdString();
+        EXPECT_TRUE(errors.lines[0].contains(QStringLiteral("(ErrReturn=12)"))) << errors.lines[0].toStdString();
+    }
+    EXPECT_TRUE(redraw().drawn) << "the last picture read stays";
 }
 
 TEST_F(Drawing, ScalesWithoutPixelsOrBeyondTheLimitAreRefused)

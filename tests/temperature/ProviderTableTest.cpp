@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace tb;
 using namespace tb::test;
 
@@ -116,6 +118,19 @@ TEST(ProviderFile, UnusableFilesFallBackToTheBuiltInList)
     for (const QByteArray& content : bad) {
         const QString path = writeFile(dir, content);
         EXPECT_FALSE(loadProvidersFile(path)) << content.left(40).toStdString();
+        EXPECT_EQ(providerListFrom({path}), builtinProviderList());
+    }
+}
+
+TEST(ProviderFile, SpecialFilesInItsPlaceAreRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString toZero = dir.filePath(QStringLiteral("zero.txt"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), toZero));
+    for (const QString& path : {fifo, toZero, QStringLiteral("/dev/urandom"), dir.path()}) {
+        EXPECT_FALSE(loadProvidersFile(path)) << path.toStdString();
         EXPECT_EQ(providerListFrom({path}), builtinProviderList());
     }
 }
