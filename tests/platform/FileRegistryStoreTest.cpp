@@ -1,4 +1,5 @@
 #include "FileRegistryStore.h"
+#include "FileBytes.h"
 #include "FullDisk.h"
 #include "QtPrinters.h"
 
@@ -166,7 +167,7 @@ TEST_F(FileRegistry, AFileThatCannotBeReadIsKeptBeforeANewOneIsWritten)
     } cases[] = {
         {"larger than 4 MiB", [](const QString& f) { QFile o(f); o.open(QIODevice::WriteOnly); o.write(QByteArray(4 * 1024 * 1024 + 1, '#')); }, true},
         {"not a registry file", [](const QString& f) { QFile o(f); o.open(QIODevice::WriteOnly); o.write("<html>\nTCorrect=2\n</html>\n"); }, true},
-        {"a named pipe", [](const QString& f) { ::mkfifo(QFile::encodeName(f).constData(), 0600); }, false},
+        {"a named pipe", [](const QString& f) { test::makeFifo(f); }, false},
         {"a link to /dev/zero", [](const QString& f) { QFile::link(QStringLiteral("/dev/zero"), f); }, false},
     };
     for (const auto& c : cases) {

@@ -1,4 +1,5 @@
 #include "IniSettingsStore.h"
+#include "FileBytes.h"
 #include "FullDisk.h"
 #include "QtPrinters.h"
 
@@ -13,20 +14,11 @@
 
 using namespace tb;
 
+using test::bytesOf;
+using test::makeFifo;
+using test::writeBytes;
+
 namespace {
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 QStringList keptCopies(const QTemporaryDir& dir)
 {
@@ -42,10 +34,10 @@ TEST(IniSettings, WhatIsNoSettingsFileIsKeptAsideAndAFreshOneWritten)
         const char* what;
         Make make;
     } cases[] = {
-        {"a named pipe", [](const QString& f) { ::mkfifo(QFile::encodeName(f).constData(), 0600); }},
+        {"a named pipe", [](const QString& f) { makeFifo(f); }},
         {"a link to /dev/zero", [](const QString& f) { QFile::link(QStringLiteral("/dev/zero"), f); }},
         {"a link to a named pipe", [](const QString& f) {
-             ::mkfifo(QFile::encodeName(f + QStringLiteral("-fifo")).constData(), 0600);
+             makeFifo(f + QStringLiteral("-fifo"));
              QFile::link(f + QStringLiteral("-fifo"), f);
          }},
         {"a file of 2 MiB", [](const QString& f) { writeBytes(f, "[Options]\nTrans=1\n" + QByteArray(2 * 1024 * 1024, ';')); }},
@@ -72,7 +64,7 @@ TEST(IniSettings, ALinkIsReplacedByACopyOfWhatItLedTo)
 {
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("dotfiles.ini"));
-    writeBytes(target, "[Options]\nTrans=40\n");
+    ASSERT_TRUE(writeBytes(target, "[Options]\nTrans=40\n"));
     const QString file = dir.filePath(QStringLiteral("ThermoBadge.ini"));
     ASSERT_TRUE(QFile::link(target, file));
     IniSettingsStore store(file);

@@ -1,4 +1,5 @@
 #include "SafeFile.h"
+#include "FileBytes.h"
 #include "FullDisk.h"
 #include "QtPrinters.h"
 
@@ -14,20 +15,11 @@
 
 using namespace tb;
 
+using test::bytesOf;
+using test::makeFifo;
+using test::writeBytes;
+
 namespace {
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 QStringList entriesOf(const QTemporaryDir& dir)
 {
@@ -40,9 +32,9 @@ TEST(SafeFile, ReadsOnlyRegularFilesAndNeverMoreThanTheBound)
 {
     QTemporaryDir dir;
     const QString small = dir.filePath(QStringLiteral("small"));
-    writeBytes(small, "12345");
+    ASSERT_TRUE(writeBytes(small, "12345"));
     const QString fifo = dir.filePath(QStringLiteral("fifo"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(makeFifo(fifo));
     const QString toZero = dir.filePath(QStringLiteral("to-zero"));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), toZero));
     const QString toSmall = dir.filePath(QStringLiteral("to-small"));
@@ -80,7 +72,7 @@ TEST(SafeFile, ASaveReplacesTheNameKeepsThePermissionsAndNeverWritesThroughALink
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("settings.ini"));
-    writeBytes(file, "old");
+    ASSERT_TRUE(writeBytes(file, "old"));
     ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
     ASSERT_TRUE(saveFileSafely(file, "new text"));
     EXPECT_EQ(bytesOf(file), QByteArray("new text"));
@@ -90,7 +82,7 @@ TEST(SafeFile, ASaveReplacesTheNameKeepsThePermissionsAndNeverWritesThroughALink
 
     // A link in its place is replaced by the file; its target keeps what it had.
     const QString target = dir.filePath(QStringLiteral("target"));
-    writeBytes(target, "target text");
+    ASSERT_TRUE(writeBytes(target, "target text"));
     const QString link = dir.filePath(QStringLiteral("link.ini"));
     ASSERT_TRUE(QFile::link(target, link));
     ASSERT_TRUE(saveFileSafely(link, "through?"));
@@ -112,7 +104,7 @@ TEST(SafeFile, AFullDiskKeepsTheOldFileAndSaysSo)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("registry.ini"));
-    writeBytes(file, "the correction and the last reading");
+    ASSERT_TRUE(writeBytes(file, "the correction and the last reading"));
     QString problem;
     {
         const test::FileSizeLimit full(8);
@@ -136,9 +128,9 @@ TEST(SafeFile, WhatCannotBeReadIsKeptAsItselfUnderANameOfItsOwn)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("registry.ini"));
-    writeBytes(file, "not a registry");
+    ASSERT_TRUE(writeBytes(file, "not a registry"));
     const QString fifo = dir.filePath(QStringLiteral("fifo"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(makeFifo(fifo));
 
     const std::optional<QString> first = keepAside(file);
     const std::optional<QString> second = keepAside(file);

@@ -1,5 +1,6 @@
 #include "OverlayRenderer.h"
 #include "FakeClock.h"
+#include "FileBytes.h"
 #include "FontLookup.h"
 #include "QtPrinters.h"
 #include "RenderTestSupport.h"
@@ -10,8 +11,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 using namespace tb;
 using namespace tb::test;
@@ -404,7 +403,7 @@ TEST_F(Drawing, BadPicturesAreLoggedOnceAndNotDrawn)
 TEST_F(Drawing, FilesThatNeverEndOrNeverOpenAreRefusedAtOnce)
 {
     const QString fifo = dir.filePath(QStringLiteral("fifo.png"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(::test::makeFifo(fifo));
     const QString toZero = dir.filePath(QStringLiteral("zero.png"));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), toZero));
     ASSERT_TRUE(drawOnBlue(40, 20).drawn);

@@ -1,11 +1,10 @@
 #include "ComponentError.h"
+#include "FileBytes.h"
 #include "ProviderTable.h"
 #include "TemperFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <sys/stat.h>
 
 using namespace tb;
 using namespace tb::test;
@@ -126,7 +125,7 @@ TEST(ProviderFile, SpecialFilesInItsPlaceAreRefusedAtOnce)
 {
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(::test::makeFifo(fifo));
     const QString toZero = dir.filePath(QStringLiteral("zero.txt"));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), toZero));
     for (const QString& path : {fifo, toZero, QStringLiteral("/dev/urandom"), dir.path()}) {

@@ -1,5 +1,6 @@
 // thermobadge-server --setup: the user unit's environment file and the providers file.
 #include "ServerSetup.h"
+#include "FileBytes.h"
 #include "FullDisk.h"
 #include "ProviderTable.h"
 #include "ToolsTestSupport.h"
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 
 using namespace tbserver;
+using test::bytesOf;
 
 namespace {
 
@@ -40,12 +42,6 @@ QString groupsOf(const QString& text)
         return QStringLiteral("<not two groups>");
     return QStringLiteral("%1: %2 | %3: %4")
         .arg(table->at(0).Name, table->at(0).Hosts.join(u','), table->at(1).Name, table->at(1).Hosts.join(u','));
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // thermobadge-server --setup run with the config folder's parent as XDG_CONFIG_HOME; its exit code.
@@ -142,7 +138,7 @@ TEST(ServerSetup, SpecialFilesInPlaceOfTheSettingsFailTheSetupAtOnceAndStayAsThe
 {
     tools_test::qtApp();
     using Make = void (*)(const QString& file);
-    const Make fifo = [](const QString& f) { ::mkfifo(QFile::encodeName(f).constData(), 0600); };
+    const Make fifo = [](const QString& f) { test::makeFifo(f); };
     const Make toZero = [](const QString& f) { QFile::link(QStringLiteral("/dev/zero"), f); };
     for (const char* name : {"server.env", "providers.txt"}) {
         for (const Make make : {fifo, toZero}) {
