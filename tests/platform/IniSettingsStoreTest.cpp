@@ -80,13 +80,19 @@ TEST(IniSettings, ALinkIsReplacedByACopyOfWhatItLedTo)
 TEST(IniSettings, AFullDiskKeepsTheOldFile)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("ThermoBadge.ini"));
+    // A real full disk where the test may mount one, else every write failing as on one.
+    const test::SmallDisk disk("1m");
+    const QString folder = disk.mounted() ? disk.path() : dir.path();
+    const QString file = folder + QStringLiteral("/ThermoBadge.ini");
     {
         IniSettingsStore store(file);
         store.setValue(QStringLiteral("Trans"), QStringLiteral("40"));
-        const test::FileSizeLimit full(0);
+        disk.fill();
+        std::optional<test::FileSizeLimit> limit;
+        if (!disk.mounted())
+            limit.emplace(0);
         store.setValue(QStringLiteral("TmprFrmt"), QStringLiteral("2"));
     }
     EXPECT_EQ(IniSettingsStore(file).value(QStringLiteral("Trans")), QStringLiteral("40"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("prev")), QStringList{});
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("prev")), QStringList{});
 }
