@@ -1,5 +1,8 @@
 #include "AppPaths.h"
 
+#include "INI_Class.h"
+#include "SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,16 +22,15 @@ QString withSlash(const QString& folder)
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-// The user's copy of a file can be used: it is there and opens for reading.
+// The user's copy of the skin list can be used: it is there and reads as a regular file.
 bool usableFile(const QString& path)
 {
-    if (!QFileInfo::exists(path))
+    const NamedFileRead read = readNamedFile(path, INI_Class::kMaxFileSize);
+    if (read.outcome == NamedFileRead::Outcome::Missing)
         return false;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
+    if (read.ok())
         return true;
-    qCWarning(lcPaths).noquote() << "cannot read the user's skin list" << path << "-" << file.errorString()
-                                 << "- the program folder's is used";
+    qCWarning(lcPaths).noquote() << "cannot read the user's skin list:" << read.problem << "- the program folder's is used";
     return false;
 }
 

@@ -1,8 +1,8 @@
 #include "INI_Class.h"
 
 #include "Codepage.h"
+#include "SafeFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStringDecoder>
@@ -80,12 +80,14 @@ const INI_Class::Sections* INI_Class::load(const QString& fileName)
         qCWarning(lcIni) << fileName << "is larger than" << kMaxFileSize << "bytes; not read";
         return nullptr;
     }
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly)) {
-        qCWarning(lcIni) << "cannot read" << fileName << f.errorString();
+    // Read by the bytes that come: the file may have changed into something else since it was looked at.
+    const NamedFileRead read = readNamedFile(fileName, kMaxFileSize);
+    if (!read.ok()) {
+        qCWarning(lcIni).noquote() << (read.problem.isEmpty() ? fileName + QStringLiteral(" is gone") : read.problem);
+        cache_.remove(fileName);
         return nullptr;
     }
-    c.sections = parse(f.readAll());
+    c.sections = parse(read.bytes);
     c.size = info.size();
     c.modified = info.lastModified();
     return &c.sections;

@@ -1,11 +1,12 @@
 #include "Autorun.h"
 
+#include "SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -15,6 +16,9 @@ namespace tb {
 Q_LOGGING_CATEGORY(lcAutorun, "thermobadge.autorun", QtInfoMsg)
 
 namespace {
+
+// An autostart entry is a few lines; anything much larger is not one of ours.
+constexpr qint64 kLargestEntry = 64 * 1024;
 
 const QString kGroup = QStringLiteral("Desktop Entry");
 const QString kCommandKey = QStringLiteral("X-ThermoBadge-Command");
@@ -57,15 +61,15 @@ bool writable(const QString& text)
 QHash<QString, QString> readEntry(const QString& file)
 {
     QHash<QString, QString> keys;
-    QFile f(file);
-    if (!f.exists())
+    const NamedFileRead entry = readNamedFile(file, kLargestEntry);
+    if (entry.outcome == NamedFileRead::Outcome::Missing)
         return keys;
-    if (!QFileInfo(file).isFile() || !f.open(QIODevice::ReadOnly)) {
-        qCWarning(lcAutorun) << "autorun entry" << file << "cannot be read - autorun counts as off";
+    if (!entry.ok()) {
+        qCWarning(lcAutorun).noquote() << "autorun entry:" << entry.problem << "- autorun counts as off";
         return keys;
     }
     bool inGroup = false;
-    for (const QByteArray& raw : f.readAll().split('\n')) {
+    for (const QByteArray& raw : entry.bytes.split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             inGroup = line == QLatin1Char('[') + kGroup + QLatin1Char(']');
@@ -301,9 +305,9 @@ bool Autorun::write(const RunCommand& command)
         return false;
     }
     // Written beside the entry and renamed over it, so a reader never sees half an entry.
-    QSaveFile f(file_);
-    if (!f.open(QIODevice::WriteOnly) || f.write(entryText(command).toUtf8()) < 0 || !f.commit()) {
-        qCWarning(lcAutorun) << "autorun entry" << file_ << "could not be written:" << f.errorString();
+    QString problem;
+    if (!saveFileSafely(file_, entryText(command).toUtf8(), &problem)) {
+        qCWarning(lcAutorun).noquote() << "autorun entry:" << problem;
         return false;
     }
     qCInfo(lcAutorun) << "autorun entry" << file_ << "written for" << command.text();

@@ -1,6 +1,8 @@
 // ThermoBadge: the outdoor temperature indicator.
 #include "AbsentParts.h"
 #include "AddonLink.h"
+#include "Codepage.h"
+#include "CommandFrame.h"
 #include "DialogCompanions.h"
 #include "DisplayCheck.h"
 #include "ComponentError.h"
@@ -151,6 +153,12 @@ CommandLine readCommandLine(const QStringList& args)
 // --send: one text into the running indicator's command box, found by its published name.
 int sendToIndicator(const QString& text)
 {
+    const qsizetype bytes = toAnsi(text).size();
+    if (bytes > kMaxFrameText) {
+        std::fprintf(stderr, "ThermoBadge: the text is too long to send: %lld bytes, at most %lld\n", static_cast<long long>(bytes),
+                     static_cast<long long>(kMaxFrameText));
+        return 1;
+    }
     UnixCommandChannel channel;
     if (!channel.usable()) {
         std::fprintf(stderr, "ThermoBadge: the command channel folder %s cannot be used (see the message above)\n",
@@ -255,6 +263,9 @@ int main(int argc, char* argv[])
                           : "ThermoBadge is already running (it did not answer; see the message above)\n");
         return 0;
     }
+    if (!instance.holdsLock())
+        std::fprintf(stderr, "ThermoBadge: runs without the one-instance lock in %s (see the message above): a second start "
+                             "is not detected\n", qPrintable(instance.folder()));
 
     IndicatorWindow window;
     // Every window of the program shows the icon in window lists and alt-tab.
@@ -265,6 +276,9 @@ int main(int argc, char* argv[])
     DialogCompanions companions(&window, THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR);
     // The command box is an endpoint of the channel: the look editor and scripts write into it.
     UnixCommandChannel channel;
+    if (!channel.usable())
+        std::fprintf(stderr, "ThermoBadge: the command channel is off (see the message above): the look editor and --send "
+                             "cannot reach this indicator\n");
 
     frmMain main(MainWindowEnv{temper, settings, regional, clock, timers, messages, window, drawing, tray, placement, companions, menu,
                                programDir, THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR, true});

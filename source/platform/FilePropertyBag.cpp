@@ -1,10 +1,10 @@
 #include "FilePropertyBag.h"
 
+#include "SafeFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QSaveFile>
 
 namespace tb {
 
@@ -67,14 +67,14 @@ std::optional<QVariant> decode(QStringView t)
 
 FilePropertyBag::FilePropertyBag(QString filePath) : path_(std::move(filePath))
 {
-    QFile f(path_);
-    if (!f.exists())
+    const NamedFileRead file = readNamedFile(path_, 1024 * 1024);
+    if (file.outcome == NamedFileRead::Outcome::Missing)
         return;
-    if (!f.open(QIODevice::ReadOnly)) {
-        qCWarning(lcPropertyBag) << "cannot read" << path_ << f.errorString();
+    if (!file.ok()) {
+        qCWarning(lcPropertyBag).noquote() << file.problem;
         return;
     }
-    const QString all = QString::fromUtf8(f.read(1024 * 1024));
+    const QString all = QString::fromUtf8(file.bytes);
     for (QStringView line : QStringView(all).split(u'\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(u'[') || line.startsWith(u'#'))
@@ -106,14 +106,14 @@ void FilePropertyBag::write(const QString& key, const QVariant& value, const QVa
 bool FilePropertyBag::save() const
 {
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
     QByteArray text = "[Properties]\n";
     for (auto it = values_.cbegin(); it != values_.cend(); ++it)
         text += (it.key() + QLatin1Char('=') + encode(it.value()) + QLatin1Char('\n')).toUtf8();
-    out.write(text);
-    return out.commit();
+    QString problem;
+    if (saveFileSafely(path_, text, &problem))
+        return true;
+    qCWarning(lcPropertyBag).noquote() << problem;
+    return false;
 }
 
 } // namespace tb

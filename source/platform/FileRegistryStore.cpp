@@ -1,11 +1,12 @@
 #include "FileRegistryStore.h"
 
+#include "SafeFile.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -34,7 +35,7 @@ constexpr int kLockWaitMs = 2000;
 class WriteLock {
 public:
     explicit WriteLock(const QString& file)
-        : fd_(::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+        : fd_(::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600))
     {
         if (fd_ < 0)
             qCWarning(lcRegistry) << "cannot open the lock file" << file << std::strerror(errno);
@@ -185,7 +186,7 @@ QString FileRegistryStore::defaultPath()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/ThermoBadge/registry.ini");
 }
 
-QList<FileRegistryStore::Key> FileRegistryStore::parse(const QByteArray& text)
+QList<FileRegistryStore::Key> FileRegistryStore::parse(const QByteArray& text, int* skipped)
 {
     QList<Key> keys;
     Key* current = nullptr;
@@ -232,6 +233,8 @@ QList<FileRegistryStore::Key> FileRegistryStore::parse(const QByteArray& text)
     }
     if (bad > 0)
         qCWarning(lcRegistry) << "registry file: skipped" << bad << "unreadable line(s)";
+    if (skipped)
+        *skipped = bad;
     return keys;
 }
 
@@ -246,20 +249,24 @@ QByteArray FileRegistryStore::serialize(const QList<Key>& keys)
     return out.toUtf8();
 }
 
-QList<FileRegistryStore::Key> FileRegistryStore::load() const
+QList<FileRegistryStore::Key> FileRegistryStore::load(bool* unreadable) const
 {
-    QFile f(path_);
-    if (!f.exists())
+    const NamedFileRead file = readNamedFile(path_, kMaxFileSize);
+    if (unreadable)
+        *unreadable = false;
+    if (file.outcome == NamedFileRead::Outcome::Missing)
         return {};
-    if (!f.open(QIODevice::ReadOnly)) {
-        qCWarning(lcRegistry) << "cannot read" << path_ << f.errorString() << "- defaults apply";
+    if (!file.ok()) {
+        qCWarning(lcRegistry).noquote() << file.problem << "- defaults apply";
+        if (unreadable)
+            *unreadable = true;
         return {};
     }
-    if (f.size() > kMaxFileSize) {
-        qCWarning(lcRegistry) << path_ << "is larger than" << kMaxFileSize << "bytes; ignored";
-        return {};
-    }
-    return parse(f.readAll());
+    int skipped = 0;
+    QList<Key> keys = parse(file.bytes, &skipped);
+    if (unreadable)
+        *unreadable = skipped > 0;
+    return keys;
 }
 
 template <typename Change>
@@ -274,19 +281,29 @@ bool FileRegistryStore::modify(Change&& change)
             qCWarning(lcRegistry) << "registry write dropped:" << path_ << "cannot be locked";
         return false;
     }
-    QList<Key> keys = load();
+    bool unreadable = false;
+    QList<Key> keys = load(&unreadable);
     if (!change(keys))
         return false;
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly)) {
-        qCWarning(lcRegistry) << "cannot write" << path_ << out.errorString();
+    QString problem;
+    // What the new file would drop is kept first, under a name of its own.
+    if (unreadable) {
+        const std::optional<QString> kept = keepAside(path_, &problem);
+        if (!kept) {
+            qCWarning(lcRegistry).noquote() << problem << "- nothing written, so nothing of it is lost";
+            return false;
+        }
+        qCWarning(lcRegistry).noquote() << "the registry file could not be read whole; it is kept as" << *kept
+                                        << "and a new one is written";
+    }
+    if (!saveFileSafely(path_, serialize(keys), &problem)) {
+        // Once per kind of failure: a full disk would otherwise log every reading.
+        if (problem != lastProblem_)
+            qCWarning(lcRegistry).noquote() << problem;
+        lastProblem_ = problem;
         return false;
     }
-    out.write(serialize(keys));
-    if (!out.commit()) {
-        qCWarning(lcRegistry) << "cannot write" << path_ << out.errorString();
-        return false;
-    }
+    lastProblem_.clear();
     return true;
 }
 

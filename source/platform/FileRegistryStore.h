@@ -9,9 +9,11 @@ namespace tb {
 
 // The registry kept in one text file (UTF-8, one section per key, one line per value). Every
 // write re-reads the file under a lock file, changes it and replaces it atomically (temporary
-// file + rename), so a crash or a second running copy never loses or truncates it. A file
-// that is missing, truncated or not text reads as far as it makes sense; the next write
-// rewrites it whole.
+// file + rename, every write checked), so a crash, a full disk or a second running copy never
+// loses or truncates it; a symbolic link in its place is replaced, never written through. A
+// file that is missing, truncated or not text reads as far as it makes sense; before the next
+// write rewrites it whole, a file that did not read whole (too large, not a regular file,
+// unreadable lines) is kept as registry.ini.bad-<time>.
 class FileRegistryStore final : public RegistryStore {
 public:
     explicit FileRegistryStore(QString filePath);
@@ -37,15 +39,18 @@ public:
         QList<Entry> entries;
     };
     // The file format, exposed for tests and the fuzz target.
-    static QList<Key> parse(const QByteArray& text);
+    // `skipped`, when given, counts the lines that could not be read.
+    static QList<Key> parse(const QByteArray& text, int* skipped = nullptr);
     static QByteArray serialize(const QList<Key>& keys);
 
 private:
-    QList<Key> load() const;
+    // The keys as far as the file reads; `unreadable` tells whether anything of it could not be read.
+    QList<Key> load(bool* unreadable = nullptr) const;
     template <typename Change>
     bool modify(Change&& change);
 
     QString path_;
+    QString lastProblem_; // the last write failure logged
 };
 
 } // namespace tb

@@ -10,7 +10,9 @@ namespace tb {
 
 // The settings file $XDG_CONFIG_HOME/ThermoBadge/ThermoBadge.ini, section [Options]. Every
 // change is written at once, atomically (QSettings writes a temporary file and renames it,
-// under a lock file).
+// under a lock file). Something other than a plain settings file in its place (a FIFO, a
+// device, a file over 1 MiB, one that cannot be parsed) is kept as ThermoBadge.ini.bad-<time>
+// and a fresh file is written; a symbolic link is replaced by a copy of what it leads to.
 class IniSettingsStore final : public SettingsStore {
 public:
     explicit IniSettingsStore(const QString& filePath = defaultPath());
@@ -23,7 +25,8 @@ public:
     static QString defaultPath();
 
 private:
-    void sync();
+    // Writes the changes; false (the old file kept) when they could not be written whole.
+    bool sync();
 
     std::unique_ptr<QSettings> settings_;
 };

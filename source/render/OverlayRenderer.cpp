@@ -2,9 +2,9 @@
 
 #include "FontLookup.h"
 #include "RenderLog.h"
+#include "SafeFile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 
@@ -276,23 +276,26 @@ QRect OverlayRenderer::drawMark(QImage& canvas, float W, float H, const StaleMar
 
 bool OverlayRenderer::readPicture(const QString& file)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) {
-        qCWarning(lcRender) << "cannot read the picture" << file << f.errorString();
-        log_.GdipLogError(f.exists() ? gdip::AccessDenied : gdip::FileNotFound, "the picture file cannot be read");
+    // Bounded by what is read: a device or a FIFO named as the picture never stalls or fills memory.
+    NamedFileRead read = readNamedFile(file, kMaxFileBytes);
+    switch (read.outcome) {
+    case NamedFileRead::Outcome::Read:
+        break;
+    case NamedFileRead::Outcome::Missing:
+        qCWarning(lcRender) << "cannot read the picture" << file << "- it does not exist";
+        log_.GdipLogError(gdip::FileNotFound, "the picture file cannot be read");
         return false;
-    }
-    if (f.size() > kMaxFileBytes) {
-        qCWarning(lcRender) << "picture" << file << "has" << f.size() << "bytes";
+    case NamedFileRead::Outcome::TooLarge:
+        qCWarning(lcRender).noquote() << read.problem;
         log_.GdipLogError(gdip::OutOfMemory, "the picture file is too big");
         return false;
-    }
-    QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        qCWarning(lcRender) << "cannot read the picture" << file << f.errorString();
+    case NamedFileRead::Outcome::NotRegular:
+    case NamedFileRead::Outcome::Failed:
+        qCWarning(lcRender).noquote() << read.problem;
         log_.GdipLogError(gdip::AccessDenied, "the picture file cannot be read");
         return false;
     }
+    QByteArray bytes = std::move(read.bytes);
     pictureEverRead_ = true;
     if (bytes != picBytes_) {
         picBytes_ = std::move(bytes);

@@ -1,6 +1,7 @@
 #include "ProviderTable.h"
 
-#include <QFile>
+#include "SafeFile.h"
+
 #include <QLoggingCategory>
 
 namespace tb {
@@ -49,18 +50,14 @@ std::optional<ProvTable> FillProvTable(const QStringList& flatList)
 
 std::optional<QStringList> loadProvidersFile(const QString& path)
 {
-    QFile f(path);
-    if (!f.exists())
+    const NamedFileRead file = readNamedFile(path, kMaxProvidersFileSize);
+    if (file.outcome == NamedFileRead::Outcome::Missing)
         return std::nullopt;
-    if (!f.open(QIODevice::ReadOnly)) {
-        qCWarning(lcProviders) << "cannot read providers file" << path << f.errorString() << "- built-in hosts used";
-        return std::nullopt;
-    }
-    if (f.size() > kMaxProvidersFileSize) {
-        qCWarning(lcProviders) << "providers file" << path << "is larger than" << kMaxProvidersFileSize << "bytes - built-in hosts used";
+    if (!file.ok()) {
+        qCWarning(lcProviders).noquote() << "providers file:" << file.problem << "- built-in hosts used";
         return std::nullopt;
     }
-    const auto values = parseProvidersText(QString::fromUtf8(f.readAll()));
+    const auto values = parseProvidersText(QString::fromUtf8(file.bytes));
     if (!values) {
         qCWarning(lcProviders) << "providers file" << path
                                << "does not list two groups (name, host count, that many hosts) - built-in hosts used";

@@ -186,6 +186,12 @@ private:
     DateTime valTime_;
     double temperCor_ = 0;
     bool save2Reg_ = true;
+    // The reading as last written to the registry, and when; whether a newer one waits.
+    QString savedTemper_;
+    QString savedTime_;
+    DateTime lastSaveTime_;
+    int savesThisSecond_ = 0;
+    bool saveDue_ = false;
 
     qint32 oprosTime_ = 60;
     DateTime lastOprosTime_;

@@ -18,6 +18,8 @@ Q_LOGGING_CATEGORY(lcExchange, "thermobadge.exchange", QtInfoMsg)
 namespace {
 // How many distinct addresses requests went to are remembered for accepting replies.
 constexpr int kAskedAddressMemory = 64;
+// Readings written to the registry within one second; more wait for the next second.
+constexpr int kMostSavesPerSecond = 2;
 }
 
 // ---------------------------------------------------------------- registry
@@ -63,11 +65,29 @@ void ctlTemper::LoadTemperReg()
 
 void ctlTemper::SaveTemperReg()
 {
+    const QString temper = env_.regional.formatNumber(temperRaw_);
+    const QString time = env_.regional.formatDateTime(valTime_);
+    saveDue_ = false;
+    if (temper == savedTemper_ && time == savedTime_)
+        return; // stored already: repeated replies cost no write
+    // A few writes a second at most: a flood of replies must not become a flood of disk writes.
+    // The last reading of a burst is written by the poll clock's next tick (or at the stop).
+    const DateTime now = env_.clock.now();
+    const bool sameSecond = secondBoundaries(lastSaveTime_, now) == 0;
+    if (sameSecond && savesThisSecond_ >= kMostSavesPerSecond) {
+        saveDue_ = true;
+        return;
+    }
     // One change of the store: a reading and its time are never kept half old, half new.
     if (!mReg::RegWriteStrs(env_.registry, RegRoot::CurrentUser, registryKey(),
-                            {{QStringLiteral("Temper"), env_.regional.formatNumber(temperRaw_)},
-                             {QStringLiteral("Time"), env_.regional.formatDateTime(valTime_)}}))
+                            {{QStringLiteral("Temper"), temper}, {QStringLiteral("Time"), time}})) {
         qCWarning(lcTemper) << "could not store the reading in the registry";
+        return;
+    }
+    savedTemper_ = temper;
+    savedTime_ = time;
+    lastSaveTime_ = now;
+    savesThisSecond_ = sameSecond ? savesThisSecond_ + 1 : 1;
 }
 
 void ctlTemper::acceptReading()

@@ -51,6 +51,8 @@ void ctlTemper::BeginStart()
 
 void ctlTemper::BeginStop()
 {
+    if (saveDue_)
+        SaveTemperReg();
     tmr_[0]->setEnabled(false);
     for (int i = 1; i <= 3; ++i)
         if (tmrLoaded_[i])
@@ -83,6 +85,8 @@ void ctlTemper::tmrTick(int index)
 {
     switch (index) {
     case 0: { // poll clock
+        if (saveDue_)
+            SaveTemperReg();
         // A clock set back (the autumn change from summer time, a correction) makes the count
         // negative: that is taken as a period passed rather than waiting out the jump.
         const auto passed = secondBoundaries(lastOprosTime_, env_.clock.now());

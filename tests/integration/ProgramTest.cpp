@@ -124,4 +124,9 @@ TEST(Program, CommandLineWorksWithoutADisplayAndTheIndicatorSaysWhatIsMissing)
     EXPECT_EQ(indicator.out.trimmed(),
               QStringLiteral("ThermoBadge: no display found; set DISPLAY or use ./run.sh, which brings a virtual one"));
     EXPECT_EQ(run({QStringLiteral("--bogus")}).exitCode, 2);
+
+    // A text longer than a frame carries is not sent at all, and the user is told why.
+    const ProgramRun tooLong = run({QStringLiteral("--send"), QString(70 * 1024, u'x')});
+    EXPECT_EQ(tooLong.exitCode, 1);
+    EXPECT_TRUE(tooLong.out.contains(QStringLiteral("too long to send: 71680 bytes, at most 65536"))) << tooLong.out.toStdString();
 }

@@ -1,4 +1,6 @@
 #include "FileRegistryStore.h"
+#include "FileBytes.h"
+#include "FullDisk.h"
 #include "QtPrinters.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -130,4 +133,89 @@ TEST_F(FileRegistry, TwoWritersAtOnceLoseNothing)
         EXPECT_EQ(text(check, QStringLiteral("A%1").arg(i)), QString::number(i));
         EXPECT_EQ(text(check, QStringLiteral("B%1").arg(i)), QString::number(i));
     }
+}
+
+TEST_F(FileRegistry, AFullDiskKeepsTheStoredValues)
+{
+    const test::SmallDisk disk("1m");
+    const QString file = disk.mounted() ? disk.filePath(QStringLiteral("registry.ini")) : path;
+    FileRegistryStore s(file);
+    ASSERT_TRUE(s.setValues(RegRoot::CurrentUser, kKey,
+                            {{QStringLiteral("TCorrect"), RegValue::string(QStringLiteral("-1,5"))},
+                             {QStringLiteral("Temper"), RegValue::string(QStringLiteral("3"))}}));
+    {
+        // A real full disk where the test may mount one, else every write failing as on one.
+        disk.fill();
+        std::optional<test::FileSizeLimit> limit;
+        if (!disk.mounted())
+            limit.emplace(0);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_FALSE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("Temper"), RegValue::string(QString::number(i))));
+    }
+    FileRegistryStore again(file);
+    EXPECT_EQ(text(again, QStringLiteral("TCorrect")), QStringLiteral("-1,5"));
+    EXPECT_EQ(text(again, QStringLiteral("Temper")), QStringLiteral("3"));
+}
+
+TEST_F(FileRegistry, AFileThatCannotBeReadIsKeptBeforeANewOneIsWritten)
+{
+    using Make = void (*)(const QString& file);
+    const struct {
+        const char* what;
+        Make make;
+        bool regular; // whether the kept name holds the very bytes
+    } cases[] = {
+        {"larger than 4 MiB", [](const QString& f) { QFile o(f); o.open(QIODevice::WriteOnly); o.write(QByteArray(4 * 1024 * 1024 + 1, '#')); }, true},
+        {"not a registry file", [](const QString& f) { QFile o(f); o.open(QIODevice::WriteOnly); o.write("<html>\nTCorrect=2\n</html>\n"); }, true},
+        {"a named pipe", [](const QString& f) { test::makeFifo(f); }, false},
+        {"a link to /dev/zero", [](const QString& f) { QFile::link(QStringLiteral("/dev/zero"), f); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir d;
+        const QString file = d.filePath(QStringLiteral("registry.ini"));
+        c.make(file);
+        const QByteArray before = c.regular ? [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }() : QByteArray();
+        FileRegistryStore s(file);
+        EXPECT_FALSE(s.value(RegRoot::CurrentUser, kKey, QStringLiteral("TCorrect")));
+        ASSERT_TRUE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("Temper"), RegValue::string(QStringLiteral("7"))));
+        EXPECT_EQ(text(s, QStringLiteral("Temper")), QStringLiteral("7"));
+        EXPECT_TRUE(QFileInfo(file).isFile() && !QFileInfo(file).isSymLink());
+        const QStringList kept = QDir(d.path()).entryList({QStringLiteral("registry.ini.bad-*")}, QDir::AllEntries | QDir::System);
+        ASSERT_EQ(kept.size(), 1);
+        if (c.regular) {
+            QFile k(d.filePath(kept.first()));
+            ASSERT_TRUE(k.open(QIODevice::ReadOnly));
+            EXPECT_EQ(k.readAll(), before);
+        }
+        // A file that reads whole is not kept again.
+        ASSERT_TRUE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("Temper"), RegValue::string(QStringLiteral("8"))));
+        EXPECT_EQ(QDir(d.path()).entryList({QStringLiteral("registry.ini.bad-*")}, QDir::AllEntries | QDir::System).size(), 1);
+    }
+    struct stat zero {};
+    ASSERT_EQ(::stat("/dev/zero", &zero), 0);
+    EXPECT_TRUE(S_ISCHR(zero.st_mode)) << "the device is never replaced";
+}
+
+TEST_F(FileRegistry, ALinkInPlaceOfTheFileIsReplacedNotWrittenThrough)
+{
+    const QString target = dir.filePath(QStringLiteral("elsewhere.ini"));
+    {
+        FileRegistryStore elsewhere(target);
+        ASSERT_TRUE(elsewhere.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("TCorrect"), RegValue::string(QStringLiteral("2"))));
+    }
+    QFile original(target);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray targetBytes = original.readAll();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    ASSERT_TRUE(QFile::link(target, path));
+
+    FileRegistryStore s(path);
+    ASSERT_TRUE(s.setValue(RegRoot::CurrentUser, kKey, QStringLiteral("Temper"), RegValue::string(QStringLiteral("5"))));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(text(s, QStringLiteral("TCorrect")), QStringLiteral("2")) << "what the link led to is carried over";
+    EXPECT_EQ(text(s, QStringLiteral("Temper")), QStringLiteral("5"));
+    QFile after(target);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), targetBytes);
 }

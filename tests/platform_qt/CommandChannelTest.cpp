@@ -400,3 +400,21 @@ TEST_F(CommandChannelTest, AReceiverThatNeverAnswersIsGivenUpAfterTwoSeconds)
     EXPECT_LT(clock.elapsed(), 4000);
     ::close(silent);
 }
+
+TEST_F(CommandChannelTest, IdleConnectionsTimeOutAndNeverLockSendersOut)
+{
+    // 200 connections that send nothing: more than the endpoint keeps at once.
+    std::vector<std::unique_ptr<RawSender>> idle;
+    for (int i = 0; i < 200; ++i) {
+        idle.push_back(std::make_unique<RawSender>(pathOf(box->handle())));
+        ASSERT_GE(idle.back()->fd, 0);
+    }
+    // Served (and the surplus refused) by the event loop; then they sit idle past 2 s.
+    tb::test::runFor(2600);
+    UnixCommandChannel other;
+    EXPECT_TRUE(other.setText(box->handle(), QStringLiteral("S=48")));
+    EXPECT_EQ(texts, QStringList {QStringLiteral("S=48")});
+    // The idle ones were closed: their senders see the end of the stream.
+    EXPECT_EQ(idle.front()->answer(), -1);
+    EXPECT_EQ(idle.back()->answer(), -1);
+}

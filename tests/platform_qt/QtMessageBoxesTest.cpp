@@ -64,3 +64,44 @@ TEST(QtMessageBoxes, ShowsAModalBoxWithThePlainTextUntilClosed)
         EXPECT_TRUE(seen->modal);
     }
 }
+
+TEST(QtMessageBoxes, TheSameMessageIsNeverStackedTwice)
+{
+    const QString title = QStringLiteral("Ошибка...");
+    const QString text = QStringLiteral("Файл: FotoMark\\missing.png\r\nНет доступа!");
+    QtMessageBoxes boxes;
+    auto openBoxes = [] {
+        QList<QMessageBox*> open;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+                open << box;
+        return open;
+    };
+    // 130 commands naming the same missing picture while the first box waits for its click.
+    int returned = 0;
+    qsizetype most = 0;
+    QTimer repeat;
+    QObject::connect(&repeat, &QTimer::timeout, [&] {
+        if (returned < 130) {
+            boxes.show(MessageBoxes::Icon::Critical, title, text);
+            ++returned;
+        }
+        const auto open = openBoxes();
+        most = std::max(most, open.size());
+        if (returned == 130)
+            for (QMessageBox* box : open)
+                box->button(QMessageBox::Ok)->click();
+    });
+    repeat.start(1);
+    QTimer::singleShot(20000, [&] {
+        for (QMessageBox* box : openBoxes())
+            box->reject();
+    });
+    boxes.show(MessageBoxes::Icon::Critical, title, text);
+    repeat.stop();
+    EXPECT_EQ(returned, 130);
+    EXPECT_EQ(most, 1);
+    // Once closed, the message shows again.
+    const auto again = showAndAnswer(MessageBoxes::Icon::Critical, title, text);
+    EXPECT_TRUE(again.has_value());
+}

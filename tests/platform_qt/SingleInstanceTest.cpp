@@ -2,14 +2,18 @@
 // again as each instance), and what crashed instances leave behind.
 #include "SingleInstance.h"
 #include "QtTestLoop.h"
+#include "UnixCommandChannel.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -212,4 +216,50 @@ TEST_F(SingleInstanceTest, BadPeersAreDroppedWhileARealRequestIsServed)
         }
     }
     EXPECT_EQ(activated, 1);
+}
+
+TEST_F(SingleInstanceTest, ABadRuntimeFolderNeverLetsTwoInstancesRun)
+{
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const QString usual = runtime.filePath(QStringLiteral("thermobadge"));
+    const QString elsewhere = runtime.filePath(QStringLiteral("elsewhere"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(elsewhere).constData(), 0700), 0);
+    const QByteArray path = QFile::encodeName(usual);
+    const struct {
+        const char* what;
+        std::function<bool()> make;
+        bool keptInPlace; // this user's own folder is repaired, anything else avoided
+    } cases[] = {
+        {"this user's folder with mode 755", [&] { return ::mkdir(path.constData(), 0755) == 0 && ::chmod(path.constData(), 0755) == 0; }, true},
+        {"a link to a private folder", [&] { return QFile::link(elsewhere, usual); }, false},
+        {"a file", [&] { return QFile(usual).open(QIODevice::WriteOnly); }, false},
+        {"another user's folder", [&] { return ::mkdir(path.constData(), 0700) == 0 && ::chown(path.constData(), 65534, 65534) == 0; }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(usual).removeRecursively();
+        QFile::remove(usual);
+        if (!c.make()) {
+            EXPECT_NE(::geteuid(), 0u) << "only another user's folder needs root to arrange";
+            continue;
+        }
+        SingleInstance first;
+        SingleInstance second;
+        EXPECT_EQ(first.folder() == usual, c.keptInPlace) << first.folder().toStdString();
+        ASSERT_TRUE(first.tryBecomePrimary());
+        EXPECT_TRUE(first.holdsLock());
+        EXPECT_FALSE(second.tryBecomePrimary()) << "the second start finds the lock";
+        UnixCommandChannel channel;
+        EXPECT_TRUE(channel.usable());
+        EXPECT_EQ(channel.folder(), first.folder());
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(first.folder()).constData(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        EXPECT_EQ(st.st_uid, ::geteuid());
+    }
+    QFileInfo target(elsewhere);
+    EXPECT_TRUE(target.isDir()) << "the link's target is left alone";
+    qunsetenv("XDG_CACHE_HOME");
 }

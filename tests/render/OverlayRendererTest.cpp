@@ -1,5 +1,6 @@
 #include "OverlayRenderer.h"
 #include "FakeClock.h"
+#include "FileBytes.h"
 #include "FontLookup.h"
 #include "QtPrinters.h"
 #include "RenderTestSupport.h"
@@ -397,6 +398,22 @@ TEST_F(Drawing, BadPicturesAreLoggedOnceAndNotDrawn)
     ASSERT_EQ(errors.lines.size(), 1u);
     EXPECT_TRUE(errors.lines[0].contains(QStringLiteral("(ErrReturn=10)")));
     EXPECT_TRUE(redraw().drawn);
+}
+
+TEST_F(Drawing, FilesThatNeverEndOrNeverOpenAreRefusedAtOnce)
+{
+    const QString fifo = dir.filePath(QStringLiteral("fifo.png"));
+    ASSERT_TRUE(::test::makeFifo(fifo));
+    const QString toZero = dir.filePath(QStringLiteral("zero.png"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), toZero));
+    ASSERT_TRUE(drawOnBlue(40, 20).drawn);
+    for (const QString& file : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/urandom"), fifo, toZero, dir.path()}) {
+        errors.lines.clear();
+        EXPECT_FALSE(renderer.RenderOverlay(file, style, adjust, mark).drawn) << file.toStdString();
+        ASSERT_EQ(errors.lines.size(), 1u) << file.toStdString();
+        EXPECT_TRUE(errors.lines[0].contains(QStringLiteral("(ErrReturn=12)"))) << errors.lines[0].toStdString();
+    }
+    EXPECT_TRUE(redraw().drawn) << "the last picture read stays";
 }
 
 TEST_F(Drawing, ScalesWithoutPixelsOrBeyondTheLimitAreRefused)

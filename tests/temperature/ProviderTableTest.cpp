@@ -1,4 +1,5 @@
 #include "ComponentError.h"
+#include "FileBytes.h"
 #include "ProviderTable.h"
 #include "TemperFixture.h"
 
@@ -116,6 +117,19 @@ TEST(ProviderFile, UnusableFilesFallBackToTheBuiltInList)
     for (const QByteArray& content : bad) {
         const QString path = writeFile(dir, content);
         EXPECT_FALSE(loadProvidersFile(path)) << content.left(40).toStdString();
+        EXPECT_EQ(providerListFrom({path}), builtinProviderList());
+    }
+}
+
+TEST(ProviderFile, SpecialFilesInItsPlaceAreRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
+    ASSERT_TRUE(::test::makeFifo(fifo));
+    const QString toZero = dir.filePath(QStringLiteral("zero.txt"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), toZero));
+    for (const QString& path : {fifo, toZero, QStringLiteral("/dev/urandom"), dir.path()}) {
+        EXPECT_FALSE(loadProvidersFile(path)) << path.toStdString();
         EXPECT_EQ(providerListFrom({path}), builtinProviderList());
     }
 }

@@ -108,3 +108,21 @@ TEST_F(ReadingStore, ARegistryThatCannotBeWrittenLosesNothingElse)
     ASSERT_EQ(received.size(), 1u);
     EXPECT_DOUBLE_EQ(t->valTemper(), -4.3);
 }
+
+TEST_F(ReadingStore, AFloodOfRepliesIsAnnouncedButNotWrittenToDiskEachTime)
+{
+    auto t = started(QStringLiteral("127.0.0.1"));
+    const int before = registry.writeCount();
+    // 177 different readings within one second, then the same reading 100 times more.
+    for (int i = 0; i < 177; ++i)
+        reply(QStringLiteral("24.10.2012 18:33 %1").arg(i - 50));
+    for (int i = 0; i < 100; ++i)
+        reply(QStringLiteral("24.10.2012 18:33 126"));
+    EXPECT_EQ(received.size(), 277u) << "every reply is still taken";
+    constexpr int kValuesASave = 2; // the reading and its time
+    EXPECT_LE(registry.writeCount() - before, 2 * kValuesASave);
+    // The poll clock's next tick in a later second stores the last reading.
+    clock.advanceSecs(1);
+    EXPECT_EQ(registryText(QStringLiteral("Temper")), QStringLiteral("126"));
+    EXPECT_EQ(registry.writeCount() - before, 3 * kValuesASave);
+}

@@ -4,6 +4,7 @@
 #include "Regional.h"
 #include "HttpStub.h"
 #include "ToolsTestSupport.h"
+#include "UdpServer.h"
 #include "WeatherTestSupport.h"
 
 #include <QFile>
@@ -136,6 +137,21 @@ TEST(ServerProgram, AnswersRightRequestsAndIgnoresTheRest)
     EXPECT_TRUE(server.logs("temperature \"abc\" -> no answer: wrong checksum 0x27, the word needs 0x26"))
         << server.output().toStdString();
     EXPECT_TRUE(server.logs("5 bytes [68 65 6c 6c 6f] -> no answer: not a request")) << server.output().toStdString();
+    EXPECT_EQ(server.stop(), 0);
+}
+
+TEST(ServerProgram, AFloodIsSummedUpInTheLog)
+{
+    Server server({"--fixed", "-5.3"});
+    ASSERT_NE(server.port(), 0) << server.output().toStdString();
+    QUdpSocket flood;
+    for (int i = 0; i < 2000; ++i)
+        flood.writeDatagram("hello", QHostAddress::LocalHost, server.port());
+    tools_test::waitUntil([] { return false; }, 1200);
+    Client client;
+    EXPECT_TRUE(client.ask(server.port(), temperatureRequest("abc")));
+    ASSERT_TRUE(server.logs("more lines like these in one second were not shown")) << server.output().right(500).toStdString();
+    EXPECT_LE(server.output().count("not a request"), 2 * tbserver::UdpServer::kLogLinesASecond);
     EXPECT_EQ(server.stop(), 0);
 }
 

@@ -1,15 +1,22 @@
 // thermobadge-server --setup: the user unit's environment file and the providers file.
 #include "ServerSetup.h"
+#include "FileBytes.h"
+#include "FullDisk.h"
 #include "ProviderTable.h"
 #include "ToolsTestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace tbserver;
+using test::bytesOf;
 
 namespace {
 
@@ -35,6 +42,23 @@ QString groupsOf(const QString& text)
         return QStringLiteral("<not two groups>");
     return QStringLiteral("%1: %2 | %3: %4")
         .arg(table->at(0).Name, table->at(0).Hosts.join(u','), table->at(1).Name, table->at(1).Hosts.join(u','));
+}
+
+// thermobadge-server --setup run with the config folder's parent as XDG_CONFIG_HOME; its exit code.
+int runSetup(const QString& configHome)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("THERMOBADGE_LOOPBACK_ONLY", "1");
+    env.insert("XDG_CONFIG_HOME", configHome);
+    p.setProcessEnvironment(env);
+    p.start(THERMOBADGE_SERVER_BINARY, {"--setup", "55.7558,37.6173"});
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    return p.exitCode();
 }
 
 } // namespace
@@ -108,4 +132,67 @@ TEST(ServerSetup, ProgramWritesBothFilesAndMergesWithWhatIsThere)
     EXPECT_TRUE(tooLarge.lines.join(u' ').contains("larger than")) << tooLarge.lines.join(u' ').toStdString();
     EXPECT_EQ(readText(dir + "/server.env"), before);
     EXPECT_EQ(QFile(dir + "/providers.txt").size(), 70 * 1024);
+}
+
+TEST(ServerSetup, SpecialFilesInPlaceOfTheSettingsFailTheSetupAtOnceAndStayAsTheyAre)
+{
+    tools_test::qtApp();
+    using Make = void (*)(const QString& file);
+    const Make fifo = [](const QString& f) { test::makeFifo(f); };
+    const Make toZero = [](const QString& f) { QFile::link(QStringLiteral("/dev/zero"), f); };
+    for (const char* name : {"server.env", "providers.txt"}) {
+        for (const Make make : {fifo, toZero}) {
+            QTemporaryDir home;
+            const QString dir = home.filePath("ThermoBadge");
+            ASSERT_TRUE(QDir().mkpath(dir));
+            make(dir + '/' + name);
+            EXPECT_EQ(runSetup(home.path()), 1) << name;
+            QFileInfo left(dir + '/' + name);
+            EXPECT_FALSE(left.isFile() && !left.isSymLink()) << name << ": left as it was";
+        }
+    }
+}
+
+TEST(ServerSetup, AFullDiskFailsTheSetupAndKeepsTheOldFiles)
+{
+    tools_test::qtApp();
+    QTemporaryDir home;
+    const QString dir = home.filePath("ThermoBadge");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QByteArray env = "THERMOBADGE_SERVER_ARGS=--simulate\n";
+    const QByteArray providers = "Office\n1\n10.1.1.1\nLAN\n1\n10.1.1.2\n";
+    writeText(dir + "/server.env", env);
+    writeText(dir + "/providers.txt", providers);
+    {
+        // The program inherits the limit: every write beyond the first byte fails, as on a full disk.
+        const test::FileSizeLimit full(0);
+        EXPECT_EQ(runSetup(home.path()), 1);
+        EXPECT_FALSE(writeSetup(dir, {"--weather", "1,2"}).ok);
+    }
+    EXPECT_EQ(bytesOf(dir + "/server.env"), env);
+    EXPECT_EQ(bytesOf(dir + "/providers.txt"), providers);
+}
+
+TEST(ServerSetup, TheBackupIsAByteForByteCopyMadeWithoutFollowingALink)
+{
+    QTemporaryDir home;
+    const QString dir = home.filePath("ThermoBadge");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    // windows-1251 ("Дача") and UTF-16 with its byte order mark: not UTF-8.
+    const QByteArray legacy[] = {QByteArray("\xc4\xe0\xf7\xe0\n1\n10.1.1.1\nLAN\n1\n10.1.1.2\n"),
+                                 QByteArray("\xff\xfe" "A\0\n\0" "1\0\n\0", 10)};
+    for (const QByteArray& old : legacy) {
+        writeText(dir + "/providers.txt", old);
+        const QString target = home.filePath("target");
+        writeText(target, "someone else's file");
+        QFile::remove(dir + "/providers.txt.bak");
+        ASSERT_TRUE(QFile::link(target, dir + "/providers.txt.bak"));
+        const SetupResult setup = writeSetup(dir, {"--weather", "1,2"});
+        ASSERT_TRUE(setup.ok) << setup.lines.join(u'\n').toStdString();
+        EXPECT_EQ(bytesOf(dir + "/providers.txt.bak"), old);
+        EXPECT_FALSE(QFileInfo(dir + "/providers.txt.bak").isSymLink());
+        EXPECT_EQ(bytesOf(target), QByteArray("someone else's file"));
+        EXPECT_FALSE(readText(dir + "/providers.txt").contains(QChar::ReplacementCharacter));
+        EXPECT_EQ(groupsOf(readText(dir + "/providers.txt")), "Интернет: 127.0.0.1 | Локальный: 127.0.0.1");
+    }
 }

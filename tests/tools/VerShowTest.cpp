@@ -3,6 +3,7 @@
 #include "VersionArgument.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -59,11 +60,14 @@ TEST(VerShowProgram, ClosesWithCodeZeroOrTwo)
         {{}, 2, "VerShow.dll /v"},
         {{"/v1.5", "extra"}, 2, "extra"},
     };
+    // A runtime folder of its own: a notice another test shows meanwhile does not hold these off.
+    QTemporaryDir runtime;
     for (const Case& c : cases) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("THERMOBADGE_VERSHOW_AUTOCLOSE_MS", "50");
+        env.insert("XDG_RUNTIME_DIR", runtime.path());
         p.setProcessEnvironment(env);
         p.start(THERMOBADGE_VERSHOW_BINARY, c.args);
         ASSERT_TRUE(p.waitForFinished(10000)) << c.args.join(u' ').toStdString();
@@ -72,4 +76,36 @@ TEST(VerShowProgram, ClosesWithCodeZeroOrTwo)
         const QString shown = QString::fromUtf8(p.readAllStandardOutput());
         EXPECT_TRUE(shown.contains(QLatin1String(c.shows))) << shown.toStdString();
     }
+}
+
+TEST(VerShowProgram, OneNoticeAtATime)
+{
+    tools_test::qtApp();
+    QTemporaryDir runtime;
+    auto start = [&](int closeAfterMs) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("THERMOBADGE_VERSHOW_AUTOCLOSE_MS", QString::number(closeAfterMs));
+        env.insert("XDG_RUNTIME_DIR", runtime.path());
+        p->setProcessEnvironment(env);
+        p->start(THERMOBADGE_VERSHOW_BINARY, {"/v9.9"});
+        return p;
+    };
+    // The first notice stays on screen while 20 more replies start the program.
+    const auto first = start(60000);
+    ASSERT_TRUE(tools_test::waitUntil([&] { return first->canReadLine(); }, 10000)) << "the first notice is shown";
+    for (int i = 0; i < 20; ++i) {
+        const auto later = start(50);
+        ASSERT_TRUE(later->waitForFinished(10000));
+        EXPECT_EQ(later->exitCode(), 4) << i;
+        EXPECT_TRUE(later->readAllStandardOutput().isEmpty()) << i;
+    }
+    EXPECT_EQ(first->state(), QProcess::Running);
+    first->kill();
+    first->waitForFinished();
+    // Once it is gone, the next reply shows its notice.
+    const auto next = start(50);
+    ASSERT_TRUE(next->waitForFinished(10000));
+    EXPECT_EQ(next->exitCode(), 0);
 }

@@ -52,6 +52,7 @@ TEST(OpenMeteo, ReadsTheCurrentTemperatureAtItsObservationTimeAndRefusesTheRest)
         {QByteArray(good).replace("\"time\":\"2024-01-05T07:00\",", ""), {}, {}, "does not read"},
         {forecastAnswer("2024-01-05T07:00", 1, 90000), {}, {}, "utc_offset_seconds"},
         {QByteArray(good).replace("\"utc_offset_seconds\":10800,", ""), {}, {}, "utc_offset_seconds"},
+        {forecastAnswer("9999-12-31T23:00", 1), {}, {}, "ahead of this machine's clock"},
     };
     for (const Case& c : cases) {
         const ForecastReading got = parseForecast(c.body);
@@ -63,6 +64,9 @@ TEST(OpenMeteo, ReadsTheCurrentTemperatureAtItsObservationTimeAndRefusesTheRest)
             EXPECT_EQ(got.reading->takenAt.timeSpec(), Qt::LocalTime);
         }
     }
+    // A clock a little behind the service's still takes its answers; one far behind does not.
+    EXPECT_TRUE(parseForecast(good, utc(3, 30)).reading);
+    EXPECT_FALSE(parseForecast(good, utc(2, 59)).reading);
     EXPECT_EQ(forecastUrl(QUrl("http://127.0.0.1:8080/mirror/"), {55.7558, -37.6}).toString(),
         "http://127.0.0.1:8080/mirror/v1/forecast?latitude=55.7558&longitude=-37.6&current=temperature_2m"
         "&timezone=auto");

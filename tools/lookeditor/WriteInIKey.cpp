@@ -2,10 +2,10 @@
 
 #include "Codepage.h"
 #include "INI_Class.h"
+#include "SafeFile.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -210,11 +210,12 @@ IniWrite WriteInIKey(const QString& Section, const QString& KeyName, const QStri
         if (info.size() > INI_Class::kMaxFileSize)
             return failed(IniWrite::Status::TooLarge,
                 QStringLiteral("Файл %1 слишком большой (больше %2 байт).").arg(FileName).arg(INI_Class::kMaxFileSize));
-        QFile in(FileName);
-        if (!in.open(QIODevice::ReadOnly))
+        // Bounded by the bytes read: the file may have become something else since it was looked at.
+        NamedFileRead in = readNamedFile(FileName, INI_Class::kMaxFileSize);
+        if (!in.ok())
             return failed(IniWrite::Status::CannotRead,
-                QStringLiteral("Не удалось прочитать файл %1: %2.").arg(FileName, in.errorString()));
-        content = in.readAll();
+                QStringLiteral("Не удалось прочитать файл %1: %2.").arg(FileName, in.problem));
+        content = std::move(in.bytes);
     }
 
     switch (setIniValue(content, Section, KeyName, KeyValue)) {
@@ -227,16 +228,12 @@ IniWrite WriteInIKey(const QString& Section, const QString& KeyName, const QStri
         break;
     }
 
-    // A rename replaces even a read-only file, so the check above is what protects it; the
-    // temporary file is made in the same folder and takes over the old file's permissions.
-    QSaveFile out(FileName);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        return failed(
-            IniWrite::Status::CannotWrite, QStringLiteral("Не удалось записать файл %1: %2.").arg(FileName, out.errorString()));
-    if (out.write(content) != content.size() || !out.commit())
-        return failed(
-            IniWrite::Status::CannotWrite, QStringLiteral("Не удалось записать файл %1: %2.").arg(FileName, out.errorString()));
+    // A rename replaces even a read-only file, so the check above is what protects it; the new
+    // file is made in the same folder, every write checked, and takes over the old file's
+    // permissions; a link in its place is replaced, never written through.
+    QString problem;
+    if (!saveFileSafely(FileName, content, &problem))
+        return failed(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось записать файл %1: %2.").arg(FileName, problem));
     qCDebug(lcIniWrite).noquote() << "wrote" << FileName << "[" << Section << "]" << KeyName;
     return {};
 }

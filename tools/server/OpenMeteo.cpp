@@ -12,6 +12,9 @@ namespace {
 
 constexpr int kLongestUtcOffset = 18 * 3600;
 constexpr qsizetype kLongestReason = 200;
+// How far an observation may be ahead of this machine's clock (a clock a little behind). A time
+// further ahead is a fault of the service: served, it would hold off every later reading.
+constexpr qint64 kLongestLeadSeconds = 3600;
 
 // "yyyy-MM-ddTHH:mm" or with ":ss": the clock at the place, without a zone of its own.
 QDateTime placeClock(const QString& text, int utcOffset)
@@ -51,7 +54,7 @@ QUrl forecastUrl(const QUrl& base, const Coordinates& place)
     return url;
 }
 
-ForecastReading parseForecast(QByteArrayView body)
+ForecastReading parseForecast(QByteArrayView body, const QDateTime& now)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(body.toByteArray(), &error);
@@ -85,6 +88,9 @@ ForecastReading parseForecast(QByteArrayView body)
     const QDateTime observed = placeClock(timeText, static_cast<int>(offsetSeconds));
     if (!observed.isValid())
         return problem(QStringLiteral("the observation time \"%1\" does not read as yyyy-MM-ddTHH:mm").arg(timeText));
+    if (observed.secsTo(now) < -kLongestLeadSeconds)
+        return problem(QStringLiteral("the observation time %1 is ahead of this machine's clock (%2)")
+                           .arg(observed.toString(Qt::ISODate), now.toOffsetFromUtc(observed.offsetFromUtc()).toString(Qt::ISODate)));
 
     return {Reading {celsius == 0 ? 0.0 : celsius, observed.toLocalTime()}, {}};
 }

@@ -4,6 +4,7 @@
 #include "Reading.h"
 
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QUrl>
 
 #include <optional>
@@ -32,8 +33,9 @@ struct ForecastReading {
 // Reads the "current" object of an answer: "temperature_2m" in degrees Celsius and "time", the
 // observation time at the place ("2024-01-05T07:00"), with "utc_offset_seconds" telling how far
 // that clock is from UTC. Anything else (not JSON, a field missing or null, another unit, a value
-// outside kWeatherMinCelsius..kWeatherMaxCelsius, a time that does not read) is a problem.
-ForecastReading parseForecast(QByteArrayView body);
+// outside kWeatherMinCelsius..kWeatherMaxCelsius, a time that does not read or lies more than an
+// hour after `now`) is a problem.
+ForecastReading parseForecast(QByteArrayView body, const QDateTime& now = QDateTime::currentDateTimeUtc());
 
 // The service's own explanation in an error answer ({"error": true, "reason": "..."}), shortened
 // for a log line; empty when the body holds none.

@@ -1,12 +1,12 @@
 #include "ServerSetup.h"
 
 #include "ProviderTable.h"
+#include "SafeFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 namespace tbserver {
 
@@ -61,30 +61,32 @@ bool isPlainWord(const QString& argument)
     return plain.match(argument).hasMatch();
 }
 
-// The file's text, empty when it does not exist; nothing (and `why` set) when it cannot be used.
-std::optional<QString> readSettingsFile(const QString& path, QString* why)
+// The file's bytes, empty when it does not exist; nothing (and `why` set) when it cannot be used.
+// A FIFO or a device in its place is refused without waiting or reading on.
+std::optional<QByteArray> readSettingsFile(const QString& path, QString* why)
 {
-    QFile file(path);
-    if (!file.exists())
-        return QString();
-    if (file.size() > kLargestSettingsFile) {
+    const tb::NamedFileRead file = tb::readNamedFile(path, kLargestSettingsFile);
+    switch (file.outcome) {
+    case tb::NamedFileRead::Outcome::Read: return file.bytes;
+    case tb::NamedFileRead::Outcome::Missing: return QByteArray();
+    case tb::NamedFileRead::Outcome::TooLarge:
         *why = QStringLiteral("%1 is larger than %2 bytes; it is left as it is").arg(path).arg(kLargestSettingsFile);
         return std::nullopt;
+    case tb::NamedFileRead::Outcome::NotRegular:
+    case tb::NamedFileRead::Outcome::Failed: break;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    return QString::fromUtf8(file.readAll());
+    *why = file.problem + QStringLiteral("; it is left as it is");
+    return std::nullopt;
 }
 
-bool writeFile(const QString& path, const QString& text, QString* why)
+// The text of a settings file, or nothing when its bytes are not UTF-8 (a legacy code page, UTF-16).
+std::optional<QString> utf8Text(const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.commit())
-        return true;
-    *why = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return false;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
 }
 
 QString groupsText(const tb::ProvTable& table)
@@ -167,23 +169,33 @@ SetupResult writeSetup(const QString& configDir, const QStringList& arguments)
     const auto providers = readSettingsFile(providersPath, &why);
     if (!providers)
         return fail(why);
-    const QString newProviders = localProvidersText(*providers);
+    const auto envExisting = utf8Text(*env);
+    if (!envExisting)
+        return fail(QStringLiteral("%1 is not UTF-8 text; it is left as it is").arg(envPath));
+    // A providers file the indicator cannot read either (not UTF-8) gives no group to keep; its
+    // bytes are kept as they are in the backup.
+    const auto providersExisting = utf8Text(*providers);
+    if (!providersExisting)
+        result.lines << QStringLiteral("%1 is not UTF-8 text: none of its groups is kept").arg(providersPath);
+    const QString newProviders = localProvidersText(providersExisting.value_or(QString()));
     const auto values = tb::parseProvidersText(newProviders);
     const auto table = values ? tb::FillProvTable(*values) : std::nullopt;
     if (!table)
         return fail(QStringLiteral("%1 would not list two provider groups; it is left as it is").arg(providersPath));
 
-    const QString envText = serverEnvText(*env, arguments);
-    if (!writeFile(envPath, envText, &why))
+    const QString envText = serverEnvText(*envExisting, arguments);
+    if (!tb::saveFileSafely(envPath, envText.toUtf8(), &why))
         return fail(why);
     result.lines << QStringLiteral("wrote %1: %2=%3").arg(envPath, QLatin1String(kServerArgsVariable), arguments.join(u' '));
-    if (!providers->isEmpty() && *providers != newProviders) {
+    const QByteArray newProvidersBytes = newProviders.toUtf8();
+    if (!providers->isEmpty() && *providers != newProvidersBytes) {
+        // Byte for byte, whatever its encoding; a link named .bak is replaced, never written through.
         const QString backup = providersPath + QStringLiteral(".bak");
-        if (!writeFile(backup, *providers, &why))
+        if (!tb::saveFileSafely(backup, *providers, &why))
             return fail(why);
         result.lines << QStringLiteral("kept the previous %1 as %2").arg(providersPath, backup);
     }
-    if (!writeFile(providersPath, newProviders, &why))
+    if (!tb::saveFileSafely(providersPath, newProvidersBytes, &why))
         return fail(why);
     result.lines << QStringLiteral("wrote %1: %2").arg(providersPath, groupsText(*table));
     result.lines << QStringLiteral("next: systemctl --user enable --now thermobadge-server.service (or restart it), "

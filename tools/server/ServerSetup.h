@@ -29,9 +29,10 @@ struct SetupResult {
     QStringList lines; // what was written, or why nothing was
 };
 
-// Writes server.env and providers.txt into `configDir` (created if missing), each atomically. A
-// providers file that changes keeps its previous text in providers.txt.bak. A file that cannot be
-// read, or is too large to be a settings file, is left alone and the setup fails.
+// Writes server.env and providers.txt into `configDir` (created if missing), each atomically with
+// every write checked (a full disk fails the setup and keeps the old files). A providers file
+// that changes keeps its previous bytes in providers.txt.bak. A file that cannot be read, is not
+// a regular file or is too large to be a settings file is left alone and the setup fails.
 SetupResult writeSetup(const QString& configDir, const QStringList& arguments);
 
 } // namespace tbserver

@@ -124,10 +124,25 @@ void UdpServer::send(const QByteArray& reply, const QHostAddress& to, quint16 po
         log(QStringLiteral("sending to %1 failed: %2").arg(endpointText(to, port), socket_.errorString()));
 }
 
-void UdpServer::log(const QString& line) const
+void UdpServer::log(const QString& line)
 {
-    if (logLine_)
+    if (!logLine_)
+        return;
+    // A flood is summed up: within each second the first lines are shown, the rest counted and
+    // told in one line when the next second's first line comes.
+    if (!logWindow_.isValid() || logWindow_.elapsed() >= 1000) {
+        if (unshownLines_ > 0)
+            logLine_(QStringLiteral("... %1 more lines like these in one second were not shown").arg(unshownLines_));
+        logWindow_.start();
+        shownLines_ = 0;
+        unshownLines_ = 0;
+    }
+    if (shownLines_ < kLogLinesASecond) {
+        ++shownLines_;
         logLine_(line);
+    } else {
+        ++unshownLines_;
+    }
 }
 
 } // namespace tbserver

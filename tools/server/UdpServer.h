@@ -4,6 +4,7 @@
 #include "ServerOptions.h"
 #include "TemperatureSource.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QUdpSocket>
 
@@ -22,7 +23,11 @@ public:
     // At most this many delayed answers wait at once; requests beyond get no answer.
     static constexpr int kMaxPending = 1000;
 
-    // `logLine` receives one line per datagram (nothing is built when it is empty).
+    // Lines logged in one second at most; a flood beyond is counted and summed up in one line.
+    static constexpr int kLogLinesASecond = 50;
+
+    // `logLine` receives one line per datagram (nothing is built when it is empty), at most
+    // kLogLinesASecond a second.
     UdpServer(const ServerOptions& options, TemperatureSource& source, LogLine logLine);
 
     // Binds the socket; false with errorString() set when it cannot.
@@ -39,7 +44,7 @@ private:
     // Sends `reply` to the sender now or after the delay; returns what to log.
     QString answer(const QByteArray& reply, const QHostAddress& to, quint16 port);
     void send(const QByteArray& reply, const QHostAddress& to, quint16 port);
-    void log(const QString& line) const;
+    void log(const QString& line);
 
     ServerOptions options_;
     TemperatureSource& source_;
@@ -47,6 +52,9 @@ private:
     AnswerPolicy policy_;
     QUdpSocket socket_;
     int pending_ = 0;
+    QElapsedTimer logWindow_; // the second whose lines are being counted
+    int shownLines_ = 0;
+    qint64 unshownLines_ = 0;
 };
 
 QString endpointText(const QHostAddress& address, quint16 port);

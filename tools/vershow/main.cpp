@@ -1,14 +1,18 @@
 // VerShow.dll: tells the user that a newer version of the program is available.
 //   VerShow.dll /v1.5
 // Exit codes: 0 the notice was shown and closed; 2 the command line was wrong (a message says
-// so); 3 there is no display to show anything on (the text goes to standard error instead).
+// so); 3 there is no display to show anything on (the text goes to standard error instead); 4 a
+// notice of this user is on screen already, so none is shown (one notice at a time, however many
+// newer-version replies arrive).
 // THERMOBADGE_VERSHOW_AUTOCLOSE_MS=N closes the box by itself after N milliseconds and prints its
 // text on standard output, so tests and scripts can run the real program without a person.
 
 #include "NoticeTexts.h"
+#include "PrivateFolder.h"
 #include "VersionArgument.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -16,12 +20,17 @@
 #include <cstring>
 #include <optional>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 using namespace tbvershow;
 
 namespace {
 
 constexpr int kExitBadArguments = 2;
 constexpr int kExitNoDisplay = 3;
+constexpr int kExitAlreadyShown = 4;
 
 void print(std::FILE* to, const QString& text)
 {
@@ -55,6 +64,24 @@ std::optional<int> autoCloseMs()
     return ms;
 }
 
+// Held while the notice is on screen: a lock in the user's private runtime folder, which the
+// system lets go of however the program ends. False when another notice holds it; where there is
+// no usable folder the notice is shown anyway.
+bool onlyNotice()
+{
+    const QString folder = tb::commandChannelFolder();
+    if (tb::privateFolderProblem(folder))
+        return true;
+    const int fd = ::open(QFile::encodeName(folder + QStringLiteral("/vershow.lock")).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return true; // kept open (and locked) until the program ends
+    ::close(fd);
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -78,6 +105,10 @@ int main(int argc, char* argv[])
     // QApplication has taken out its own options (-platform and the like); the rest are ours.
     const VersionArgument argument = parseVersionArgument(QCoreApplication::arguments().mid(1));
     const bool ok = argument.problem == VersionArgument::Problem::None;
+    if (ok && !onlyNotice()) {
+        print(stderr, QStringLiteral("VerShow.dll: a notice is on screen already; version %1 is not shown again").arg(argument.version));
+        return kExitAlreadyShown;
+    }
     const QString text = ok ? noticeText(argument.version, QStringLiteral(THERMOBADGE_VERSHOW_CURRENT_VERSION))
                             : argumentErrorText(argument);
     if (!ok)

@@ -1,11 +1,16 @@
 #include "PrivateFolder.h"
 
+#include "CommandFrame.h"
 #include "SystemError.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -13,12 +18,42 @@
 
 namespace tb {
 
+namespace {
+
+// A folder of this user's that was left with too open a mode is made private again.
+void repairMode(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 0777) == 0700)
+        return;
+    if (::chmod(path.constData(), 0700) == 0)
+        qCWarning(lcIpc).noquote() << folder << "had mode" << QString::number(st.st_mode & 0777, 8) << "- made private (700) again";
+}
+
+} // namespace
+
 QString commandChannelFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return runtime + QStringLiteral("/thermobadge");
-    return QStringLiteral("/tmp/thermobadge-%1").arg(::geteuid());
+    const QString usual = !runtime.isEmpty() ? runtime + QStringLiteral("/thermobadge")
+                                             : QStringLiteral("/tmp/thermobadge-%1").arg(::geteuid());
+    repairMode(usual);
+    const std::optional<QString> problem = privateFolderProblem(usual);
+    if (!problem)
+        return usual;
+    // A link, a file or another user's folder in its place (under /tmp anybody can make it
+    // first): a folder in this user's own cache folder, which no other user can have made.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!QDir::isAbsolutePath(cache))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    const QString fallback = cache + QStringLiteral("/thermobadge-") + QSysInfo::machineHostName();
+    QDir().mkpath(cache);
+    repairMode(fallback);
+    static bool told = false;
+    if (!std::exchange(told, true))
+        qCWarning(lcIpc).noquote() << *problem << "- the channel and the one-instance lock use" << fallback << "instead";
+    return fallback;
 }
 
 std::optional<QString> privateFolderProblem(const QString& folder)

@@ -12,7 +12,10 @@ namespace tb {
 
 // The folder of the program's per-user sockets (the command channel's endpoints, the
 // one-instance lock): $XDG_RUNTIME_DIR/thermobadge, or without a runtime folder the private
-// folder /tmp/thermobadge-<user id>.
+// folder /tmp/thermobadge-<user id>. That folder left by this user with too open a mode is made
+// private (700) again; where a link, a file or another user's folder stands in its place,
+// <cache folder>/thermobadge-<host name> is used instead (logged once), so every program of this
+// user still meets at one place that no other user can have made.
 QString commandChannelFolder();
 
 // Makes sure `folder` is a private folder of this user: created with mode 0700 when missing;

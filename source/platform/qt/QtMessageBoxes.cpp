@@ -1,8 +1,12 @@
 #include "QtMessageBoxes.h"
 
+#include <QLoggingCategory>
 #include <QMessageBox>
+#include <QScopeGuard>
 
 namespace tb {
+
+Q_LOGGING_CATEGORY(lcMessages, "thermobadge.messages", QtInfoMsg)
 
 namespace {
 
@@ -20,6 +24,15 @@ QMessageBox::Icon boxIcon(MessageBoxes::Icon icon)
 
 void QtMessageBoxes::show(Icon icon, const QString& title, const QString& text)
 {
+    // The same message already on screen is not stacked again: commands that each fail the same
+    // way would otherwise pile up a box apiece, each waiting for its own click.
+    const QString key = QString::number(static_cast<int>(icon)) + QChar(0) + title + QChar(0) + text;
+    if (showing_.contains(key)) {
+        qCInfo(lcMessages).noquote() << "the message" << title << "is on screen already - not shown again";
+        return;
+    }
+    showing_.insert(key);
+    const auto shown = qScopeGuard([this, key] { showing_.remove(key); });
     QString plain = text;
     plain.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(boxIcon(icon), title, plain, QMessageBox::Ok, parent_.data());

@@ -37,6 +37,8 @@ public:
     // Runs in the primary when another start asks it to show itself.
     std::function<void()> onActivateRequested;
 
+    // Whether this process holds the lock (false where the check is off).
+    bool holdsLock() const { return lockFd_ >= 0; }
     const QString& folder() const { return folder_; }
     QString lockPath() const;
     QString socketPath() const;

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -30,6 +31,9 @@ namespace {
 constexpr int kAckWaitMs = 2000;
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::size_t kMaxConnections = 128;
+// A connection that brings no byte for this long (its handler not running) is closed, so idle
+// connections cannot hold every place and lock senders out.
+constexpr int kIdleMs = 2000;
 constexpr int kSocketFlags = SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC;
 
 // A file descriptor closed when it goes out of scope.
@@ -135,6 +139,7 @@ private:
         qint32 handle = 0;
         CommandFrameReader reader;
         bool busy = false; // its change handler runs: nothing more is read from it meanwhile
+        QDeadlineTimer idleUntil{kIdleMs};
         std::unique_ptr<QSocketNotifier> notifier;
     };
     enum class Reached { Yes, Gone, Failed };
@@ -144,6 +149,7 @@ private:
     std::unique_ptr<QSocketNotifier> watch(int fd, std::function<void()> onReady);
     static void drop(std::unique_ptr<QSocketNotifier>& notifier);
     void acceptPending(qint32 handle);
+    void closeIdle();
     void serve(quint64 id);
     void closeConnection(quint64 id);
     Reached connectTo(int fd, qint32 handle, const QDeadlineTimer& deadline);
@@ -164,6 +170,8 @@ private:
     std::map<quint64, Connection> connections_;
     std::map<QString, qint32> published_;
     quint64 nextId_ = 1;
+    // Closes idle connections while there are any (with an event loop; without, accepting does).
+    std::unique_ptr<QTimer> idleSweep_;
     // Left uninitialised: only what a read fills is ever touched, so a quiet channel keeps no
     // resident memory for it.
     std::unique_ptr<char[]> readBuffer_ = std::make_unique_for_overwrite<char[]>(kReadChunk);
@@ -279,6 +287,8 @@ void UnixCommandChannel::Core::acceptPending(qint32 handle)
                                                                 : QStringLiteral("unknown"));
             continue;
         }
+        if (connections_.size() >= kMaxConnections)
+            closeIdle();
         if (connections_.size() >= kMaxConnections) {
             qCWarning(lcIpc).noquote() << "endpoint" << handle << "refused a connection: already" << kMaxConnections << "open";
             continue;
@@ -288,7 +298,27 @@ void UnixCommandChannel::Core::acceptPending(qint32 handle)
         connection.fd = fd.release();
         connection.handle = handle;
         connection.notifier = watch(connection.fd, [this, id] { serve(id); });
+        if (!idleSweep_ && QCoreApplication::instance()) {
+            idleSweep_ = std::make_unique<QTimer>();
+            QObject::connect(idleSweep_.get(), &QTimer::timeout, [this] { closeIdle(); });
+        }
+        if (idleSweep_ && !idleSweep_->isActive())
+            idleSweep_->start(kIdleMs / 2);
     }
+}
+
+void UnixCommandChannel::Core::closeIdle()
+{
+    std::vector<quint64> idle;
+    for (const auto& [id, connection] : connections_)
+        if (!connection.busy && connection.idleUntil.hasExpired())
+            idle.push_back(id);
+    for (const quint64 id : idle) {
+        qCInfo(lcIpc).noquote() << "endpoint" << connections_[id].handle << "closed a connection that sent nothing for 2 s";
+        closeConnection(id);
+    }
+    if (connections_.empty() && idleSweep_)
+        idleSweep_->stop();
 }
 
 void UnixCommandChannel::Core::serve(quint64 id)
@@ -306,6 +336,7 @@ void UnixCommandChannel::Core::serve(quint64 id)
         return;
     }
     const bool ended = n == 0;
+    it->second.idleUntil.setRemainingTime(kIdleMs);
     it->second.reader.append(QByteArrayView(readBuffer_.get(), n));
     it->second.busy = true;
     if (it->second.notifier)
@@ -341,6 +372,7 @@ void UnixCommandChannel::Core::serve(quint64 id)
         }
     }
     it->second.busy = false;
+    it->second.idleUntil.setRemainingTime(kIdleMs);
     if (it->second.notifier)
         it->second.notifier->setEnabled(true);
     if (ended) {
