@@ -1,6 +1,7 @@
 #include "LocalServer.h"
 
-#include <QFile>
+#include "SafeFile.h"
+
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTimer>
@@ -52,14 +53,14 @@ LocalServer::~LocalServer() { env_.companion.onEnded = nullptr; }
 QStringList LocalServer::serverArguments() const
 {
     const QString path = env_.configDir + QStringLiteral("/server.env");
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcServer) << "cannot read" << path;
+    const NamedFileRead file = readNamedFile(path, kLargestEnvFile);
+    if (!file.ok()) {
+        qCWarning(lcServer).noquote() << "the server's settings cannot be read:"
+                                      << (file.problem.isEmpty() ? path + QStringLiteral(" is missing") : file.problem);
         return {};
     }
-    const QString text = QString::fromUtf8(file.read(kLargestEnvFile));
     const QString prefix = QStringLiteral("THERMOBADGE_SERVER_ARGS=");
-    for (const QString& line : text.split(u'\n')) {
+    for (const QString& line : QString::fromUtf8(file.bytes).split(u'\n')) {
         const QString t = line.trimmed();
         if (t.startsWith(prefix))
             return t.mid(prefix.size()).split(u' ', Qt::SkipEmptyParts);
