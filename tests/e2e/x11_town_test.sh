@@ -5,7 +5,7 @@
 # chooses the first; the local server starts against the weather stand-in and the indicator
 # shows its temperature; "Отмена" in the first-run options dialog keeps "Локальный". A second
 # start shows the same town's temperature again with one server, and the companion server ends
-# with the indicator.
+# with the indicator. Then the same from the build tree with typed coordinates and its own server.
 #   x11_town_test.sh PROGRAM_FOLDER [SCREENSHOT_FOLDER]
 set -uo pipefail
 program="${1:?usage: x11_town_test.sh PROGRAM_FOLDER [SCREENSHOT_FOLDER]}"
@@ -29,14 +29,15 @@ start_openbox
 
 config="$tmp/config"
 mkdir -p "$config"
+folder="$prefix/lib/thermobadge" # the program folder whose indicator and server run
 run() {
   XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$tmp/data" QT_QPA_PLATFORM=xcb THERMOBADGE_LOOPBACK_ONLY=1 \
     THERMOBADGE_GEOCODING_URL="$stub" THERMOBADGE_WEATHER_URL="$stub" QT_LOGGING_RULES="thermobadge.reading.info=true" \
-    "$prefix/bin/thermobadge" >>"$tmp/indicator.log" 2>&1 &
+    "$folder/ThermoBadge" >>"$tmp/indicator.log" 2>&1 &
   indicator=$!
   pids+=("$indicator")
 }
-servers() { pgrep -f "^$prefix/lib/thermobadge/thermobadge-server --weather" | wc -l; }
+servers() { pgrep -f "^$folder/thermobadge-server --weather" | wc -l; }
 readings() { grep -c "reading -7.5" "$tmp/indicator.log"; }
 has_reading() { [ "$(readings)" -gt "$1" ]; }
 chooser() { xdotool search --onlyvisible --name '^Город$' 2>/dev/null | head -n1; }
@@ -100,4 +101,22 @@ waitfor 30 has_reading "$before" || fail "no reading after the restart"
 sleep 1
 no_chooser || fail "the chooser opened again although a town is set"
 [ "$(servers)" = 1 ] || fail "$(servers) servers run after the restart"
-echo "ok: town chosen, server started, reading -7.5 shown, restart keeps the town"
+
+# The build tree works the same way, with the build's own server.
+kill -TERM "$indicator"
+wait "$indicator" 2>/dev/null
+waitfor 5 no_server || fail "the server outlived the indicator"
+folder=$(cd "$program" && pwd)
+rm -rf "$config"
+mkdir -p "$config"
+before=$(readings)
+run
+waitfor 15 has_chooser || fail "the build tree's first start did not open the town chooser"
+xdotool windowactivate --sync "$(chooser)" 2>/dev/null
+xdotool type --delay 60 "55.75, 37.62"
+sleep 1.5
+xdotool key Return
+waitfor 30 has_reading "$before" || fail "no reading from the build tree's server"
+[ "$(servers)" = 1 ] || fail "$(servers) of the build's servers run"
+grep -q -- "--weather 55.75,37.62 " "$config/ThermoBadge/server.env" || fail "typed coordinates: $(cat "$config/ThermoBadge/server.env")"
+echo "ok: town chosen, server started, reading -7.5 shown, restart keeps the town; the build tree too"
