@@ -28,21 +28,11 @@ constexpr qsizetype kLongestName = 200;
 constexpr auto kSearchTimeout = 20s;
 constexpr auto kTypingPause = 600ms;
 
-bool looksLikeCoordinates(const QString& text)
-{
-    if (text.count(u',') != 1)
-        return false;
-    for (QChar c : text)
-        if (!c.isDigit() && c != u'.' && c != u',' && c != u'-' && c != u'+' && !c.isSpace())
-            return false;
-    return true;
-}
-
 QString detail(const CommandResult& result) { return QString::fromUtf8(result.err).trimmed().section(u'\n', 0, 0); }
 
 } // namespace
 
-QString townSearchProblem(const QString& text, const CommandResult& result)
+QString townSearchProblem(const CommandResult& result)
 {
     if (!result.started)
         return QStringLiteral("Поиск не работает: не удалось запустить программу thermobadge-server.");
@@ -50,13 +40,13 @@ QString townSearchProblem(const QString& text, const CommandResult& result)
         return QStringLiteral("Служба поиска городов не ответила. Проверьте подключение к сети и повторите.");
     switch (result.exitCode) {
     case 0: return {};
-    case 2:
-        if (looksLikeCoordinates(text))
-            return QStringLiteral("Таких координат нет: широта от -90 до 90, долгота от -180 до 180, например 55.75, 37.62.");
-        return QStringLiteral("Введите название города (не длиннее 200 знаков) или координаты, например 55.75, 37.62.");
+    case 2: return QStringLiteral("Поиск не работает: адрес службы поиска городов задан неверно.");
     case 3: return QStringLiteral("Ничего не найдено. Проверьте название или введите координаты, например 55.75, 37.62.");
     case 4: return QStringLiteral("Нет связи со службой поиска городов. Проверьте подключение к сети и повторите.");
     case 5: return QStringLiteral("Служба поиска городов ответила ошибкой. Повторите позже.");
+    case 6: return QStringLiteral("Введите название города (не длиннее 200 знаков) или координаты, например 55.75, 37.62.");
+    case 7: return QStringLiteral("Таких координат нет: широта от -90 до 90, долгота от -180 до 180, например 55.75, 37.62.");
+    case 8: return QStringLiteral("Поиск отключён: программа запущена без выхода в сеть (THERMOBADGE_LOOPBACK_ONLY=1).");
     default: return QStringLiteral("Поиск не удался (код %1).").arg(result.exitCode);
     }
 }
@@ -227,7 +217,7 @@ void frmTown::searched(const QString& text, const CommandResult& result)
         return startSearch(std::exchange(pending_, {})); // what was typed since counts, not this answer
     pending_.clear();
     lastSearched_ = text;
-    const QString problem = townSearchProblem(text, result);
+    const QString problem = townSearchProblem(result);
     if (!problem.isEmpty()) {
         qCInfo(lcTown).noquote() << "town search for" << text << "ended with" << result.exitCode << detail(result);
         showPlaces({});

@@ -70,7 +70,7 @@ private:
     QString lastSearched_; // the text the list shows places for
 };
 
-// The chooser's plain words for what a town search ended with (its exit code) for `text`.
-QString townSearchProblem(const QString& text, const CommandResult& result);
+// The chooser's plain words for what a town search ended with (its exit code); empty for places found.
+QString townSearchProblem(const CommandResult& result);
 
 } // namespace tb

@@ -1,5 +1,7 @@
 #include "Geocoding.h"
 
+#include "OpenMeteo.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,12 +47,7 @@ std::optional<double> degrees(const QJsonValue& value, double limit)
 
 QUrl searchUrl(const QUrl& base, const QString& name, const QString& language)
 {
-    QUrl url = base;
-    QString path = url.path();
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    url.setPath(path + QStringLiteral("/v1/search"));
-    url.setFragment({});
+    QUrl url = serviceEndpoint(base, QStringLiteral("/v1/search"));
     // Encoded by hand: a name may hold "&", "+" or "=", which must reach the service as text.
     url.setQuery(QString::fromLatin1("name=" + QUrl::toPercentEncoding(name) + "&count=" + QByteArray::number(kMostPlaces)
                                      + "&language=" + QUrl::toPercentEncoding(language) + "&format=json"));

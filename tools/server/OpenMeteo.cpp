@@ -37,14 +37,21 @@ ForecastReading problem(const QString& why)
 
 } // namespace
 
-QUrl forecastUrl(const QUrl& base, const Coordinates& place)
+QUrl serviceEndpoint(const QUrl& base, const QString& path)
 {
     QUrl url = base;
-    QString path = url.path();
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    url.setPath(path + QStringLiteral("/v1/forecast"));
+    QString basePath = url.path();
+    while (basePath.endsWith(u'/'))
+        basePath.chop(1);
+    url.setPath(basePath + path);
+    url.setQuery(QString());
     url.setFragment({});
+    return url;
+}
+
+QUrl forecastUrl(const QUrl& base, const Coordinates& place)
+{
+    QUrl url = serviceEndpoint(base, QStringLiteral("/v1/forecast"));
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("latitude"), degreesText(place.latitude));
     query.addQueryItem(QStringLiteral("longitude"), degreesText(place.longitude));

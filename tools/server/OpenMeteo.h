@@ -20,6 +20,10 @@ inline constexpr char kOpenMeteoBase[] = "https://api.open-meteo.com";
 inline constexpr double kWeatherMinCelsius = -100;
 inline constexpr double kWeatherMaxCelsius = 70;
 
+// `base` with `path` added to its own path (a mirror under a folder keeps it), without query or
+// fragment.
+QUrl serviceEndpoint(const QUrl& base, const QString& path);
+
 // <base>/v1/forecast?latitude=..&longitude=..&current=temperature_2m&timezone=auto. A path in
 // `base` is kept (a mirror under a folder), its query is not.
 QUrl forecastUrl(const QUrl& base, const Coordinates& place);

@@ -54,8 +54,9 @@ const QString kDescription = QStringLiteral(
     "--find-town TEXT prints the places whose name starts with TEXT, most populous first, from the\n"
     "Open-Meteo geocoding service: one line each, name, region, country, latitude, longitude and\n"
     "population separated by tabs; TEXT written as coordinates (55.75, 37.62) is printed as it is.\n"
-    "Exit code 0: places printed, 2: the text is no name or place, 3: nothing found, 4: the service\n"
-    "could not be reached, 5: it answered with an error.");
+    "Exit code 0: places printed, 3: nothing found, 4: the service could not be reached, 5: it\n"
+    "answered with an error, 6: the text is empty or too long, 7: the coordinates are off the earth,\n"
+    "8: THERMOBADGE_LOOPBACK_ONLY=1 keeps it from asking a service that is not on this machine.");
 
 } // namespace
 
@@ -75,6 +76,15 @@ std::optional<QUrl> serviceUrl(const QString& text)
         || url.host().isEmpty() || url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty())
         return std::nullopt;
     return url;
+}
+
+// The first option given that `allowed` does not hold; empty when there is none.
+QString optionBeyond(const QCommandLineParser& parser, const QStringList& allowed)
+{
+    for (const QString& name : parser.optionNames())
+        if (!allowed.contains(name))
+            return name;
+    return {};
 }
 
 std::optional<long long> wholeNumber(const QString& text, long long min, long long max)
@@ -188,12 +198,10 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
     };
 
     if (parser.isSet(setup)) {
-        const QStringList allowed = {"setup", "config-dir", "weather-url", "refresh"};
-        for (const QString& name : parser.optionNames())
-            if (!allowed.contains(name))
-                return fail(QStringLiteral("--setup writes the settings and exits; it takes only --config-dir, "
-                                           "--weather-url and --refresh, not --%1")
-                                .arg(name));
+        if (const QString extra = optionBeyond(parser, {"setup", "config-dir", "weather-url", "refresh"}); !extra.isEmpty())
+            return fail(QStringLiteral("--setup writes the settings and exits; it takes only --config-dir, "
+                                       "--weather-url and --refresh, not --%1")
+                            .arg(extra));
         o.setup = parseCoordinates(parser.value(setup), &placeError);
         if (!o.setup)
             return fail(QStringLiteral("--setup: ") + placeError);
@@ -209,12 +217,11 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
     if (parser.isSet(configDir))
         return fail(QStringLiteral("--config-dir applies to --setup only"));
     if (parser.isSet(findTown)) {
-        const QStringList allowed = {"find-town", "geocoding-url", "language", "weather-timeout"};
-        for (const QString& name : parser.optionNames())
-            if (!allowed.contains(name))
-                return fail(QStringLiteral("--find-town prints places and exits; it takes only --geocoding-url, "
-                                           "--language and --weather-timeout, not --%1")
-                                .arg(name));
+        if (const QString extra = optionBeyond(parser, {"find-town", "geocoding-url", "language", "weather-timeout"});
+            !extra.isEmpty())
+            return fail(QStringLiteral("--find-town prints places and exits; it takes only --geocoding-url, "
+                                       "--language and --weather-timeout, not --%1")
+                            .arg(extra));
         const auto geocoding = serviceUrl(parser.value(geocodingUrl));
         if (!geocoding)
             return fail(QStringLiteral("--geocoding-url needs an http:// or https:// address with a host and "

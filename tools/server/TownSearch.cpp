@@ -36,12 +36,12 @@ void TownSearch::start(const QString& typed)
         QString why;
         const auto at = parseCoordinates(text, &why);
         if (!at)
-            return end(kBadText, why);
+            return end(kOffTheEarth, why);
         print_(placeLine(Place {{}, {}, {}, *at, 0}));
         return end(kFound);
     }
     if (settings_.loopbackOnly && !isLoopbackHost(settings_.base))
-        return end(kUnreachable, QStringLiteral("the geocoding service %1 is not on a loopback address, and "
+        return end(kOffNetwork, QStringLiteral("the geocoding service %1 is not on a loopback address, and "
                                                 "THERMOBADGE_LOOPBACK_ONLY=1 keeps this program off the network")
                                      .arg(settings_.base.toString()));
     fetch_.start(searchUrl(settings_.base, text, settings_.language));

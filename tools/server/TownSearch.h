@@ -19,10 +19,12 @@ class TownSearch final : public QObject {
 public:
     enum Exit {
         kFound = 0,
-        kBadText = 2,     // empty, too long, or coordinates outside the earth
         kNothing = 3,     // the service knows no such place
         kUnreachable = 4, // no network, or no answer in time
         kRefused = 5,     // the service answered with an error or with something that is no list of places
+        kBadText = 6,     // empty, or too long for a name
+        kOffTheEarth = 7, // coordinates outside -90..90, -180..180
+        kOffNetwork = 8,  // THERMOBADGE_LOOPBACK_ONLY=1 and the service is not on this machine
     };
     using Print = std::function<void(const QString&)>;
 
