@@ -1,6 +1,7 @@
 #include "frmSlider.h"
 
 #include "Twips.h"
+#include "WindowFront.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -194,8 +195,10 @@ void frmSlider::resetControls()
 void frmSlider::open()
 {
     if (open_) {
-        raise();
-        activateWindow();
+        // Minimised (and the main window with it, which the window manager minimises along with
+        // its modal panel), it comes back with its owner.
+        unminimise(owner_);
+        bringToFront(this);
         return;
     }
     Form_Load();
