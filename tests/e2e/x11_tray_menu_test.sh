@@ -147,16 +147,29 @@ no_minimise() { # window
   functions=$(xprop -id "$1" _MOTIF_WM_HINTS | awk -F'[=,]' '{print $3 + 0}')
   [ -n "$functions" ] && [ $((functions & 25)) -eq 0 ]
 }
+# Opens the window's menu and presses the keys.
+menu_keys() { # what-for keys...
+  xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
+  waitfor 5 popup_open || fail "no menu for $1"
+  shift
+  sleep 0.5 # the menu grabs the keyboard just after it appears
+  xdotool key "$@"
+}
+# Opens the window titled TITLE with the menu keys, checks that it offers no minimise and
+# minimises it; its id in $opened.
+open_and_minimise() { # title keys...
+  local title=$1
+  shift
+  menu_keys "$title" "$@"
+  waitfor 5 titled "$title" || fail "\"$title\" did not open again"
+  opened=$(window_titled "$title")
+  no_minimise "$opened" || fail "\"$title\" offers minimise or maximise: $(xprop -id "$opened" _MOTIF_WM_HINTS)"
+  xdotool windowminimize "$opened"
+}
 # Minimising the modal panel minimises the indicator with it; a click on the tray icon brings
 # both back, and the indicator is not hidden by it.
-xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
-waitfor 5 popup_open || fail "no menu for the panel"
-sleep 0.5 # the menu grabs the keyboard just after it appears
-xdotool key Down Down Down Down Down Down Return
-waitfor 5 titled "Регулирование" || fail "the panel did not open again"
-panel=$(window_titled "Регулирование")
-no_minimise "$panel" || fail "the panel offers minimise or maximise: $(xprop -id "$panel" _MOTIF_WM_HINTS)"
-xdotool windowminimize "$panel"
+open_and_minimise "Регулирование" Down Down Down Down Down Down Return
+panel=$opened
 waitfor 5 sh -c "xwininfo -id $id | grep -q IsUnMapped" || fail "minimising the panel did not minimise the indicator (the case this tests)"
 sleep 0.8
 xdotool mousemove "$tx" "$ty" click 1
@@ -169,20 +182,11 @@ waitfor 5 sh -c "! xwininfo -id $panel 2>/dev/null | grep -q IsViewable" || fail
 echo "minimised panel: a tray click brings the indicator and the panel back"
 
 # A minimised about box comes back when it is asked for again.
-xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
-waitfor 5 popup_open || fail "no menu for the about box"
-sleep 0.5
-xdotool key Up Up Return
-waitfor 5 titled "О программе" || fail "the about box did not open again"
-about=$(window_titled "О программе")
-no_minimise "$about" || fail "the about box offers minimise or maximise: $(xprop -id "$about" _MOTIF_WM_HINTS)"
-xdotool windowminimize "$about"
+open_and_minimise "О программе" Up Up Return
+about=$opened
 waitfor 5 sh -c "xwininfo -id $about | grep -q IsUnMapped" || fail "the about box was not minimised"
 sleep 0.5
-xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
-waitfor 5 popup_open || fail "no menu for the about box"
-sleep 0.5
-xdotool key Up Up Return
+menu_keys "the about box" Up Up Return
 waitfor 5 titled "О программе" || fail "\"О программе\" did not bring the minimised about box back"
 # (Qt may have given it a new native window on the way.)
 about=$(window_titled "О программе")
