@@ -175,6 +175,7 @@ sleep 0.8
 xdotool mousemove "$tx" "$ty" click 1
 waitfor 5 viewable || fail "a tray click did not bring the indicator back from minimised"
 waitfor 5 sh -c "xwininfo -id $panel | grep -q IsViewable" || fail "a tray click did not bring the minimised panel back"
+sleep 1 # openbox animates the restore
 shot panel-back
 grep -q '^Show=False' "$tmp/config/ThermoBadge/ThermoBadge.ini" && fail "the tray click hid the indicator"
 xdotool windowactivate --sync "$panel" 2>/dev/null; xdotool key --window "$panel" Escape
