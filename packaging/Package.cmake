@@ -26,8 +26,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "ThermoBadge project <thermobadge@example.ne
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time, so dpkg-shlibdeps cannot see them: the X11 platform plugin and the faces
-# the skins name.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Loaded at run time, so dpkg-shlibdeps cannot see them: the X11 platform plugin, Qt's own
+# translations (its dialogs and buttons in the user's language), and the faces the skins name.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-dejavu-core")
 include(CPack)

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libxcb1-dev
+  # Qt's own dialogs (colour chooser, file dialogs, Yes/No buttons) in the interface language.
+  qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core

@@ -110,6 +110,21 @@ QString skinIniForWriting(AppPaths& paths)
     return copy;
 }
 
+QString pictureFile(const AppPaths& paths, const QString& picturePath)
+{
+    if (paths.UserDir.isEmpty())
+        return paths.PicDir + picturePath;
+    const QString mine = paths.UserDir + kPicFolder + picturePath;
+    if (QFileInfo::exists(localPath(mine)))
+        return mine;
+    return paths.AppDir + kPicFolder + picturePath;
+}
+
+QString picturesForWriting(const AppPaths& paths)
+{
+    return paths.UserDir.isEmpty() ? paths.PicDir : paths.UserDir + kPicFolder;
+}
+
 QString localPath(const QString& skinPath)
 {
     QString p = skinPath;

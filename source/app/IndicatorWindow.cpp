@@ -3,6 +3,8 @@
 #include "DesktopCompositor.h"
 #include "GadgetHints.h"
 #include "OnTop.h"
+#include "WindowDrag.h"
+#include "WindowFront.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -93,7 +95,29 @@ bool IndicatorWindow::event(QEvent* e)
     return QWidget::event(e);
 }
 
-void IndicatorWindow::setOnTop(bool on) { SetOnTop(on, this); }
+void IndicatorWindow::setOnTop(bool on)
+{
+    if (windowHandle() && windowHandle()->handle() && windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on)
+        nativeWindowStale_ = true;
+    SetOnTop(on, this);
+}
+
+void IndicatorWindow::setShown(bool visible)
+{
+    if (visible && !isVisible() && nativeWindowStale_ && windowHandle()) {
+        // Qt's X11 layer makes a new native window when a window whose on-top flag changed is
+        // shown again, inside the showing and after the show event: the new one is mapped
+        // without the gadget hints (in task bars, on one workspace) and placed afresh. Made
+        // anew here instead, while hidden, it is created by the show event's hints with the
+        // window's position and flags, and the showing maps it as it is.
+        windowHandle()->destroy();
+        qCDebug(lcIndicatorWindow) << "native window made anew for the changed on-top state";
+    }
+    nativeWindowStale_ = nativeWindowStale_ && !visible;
+    if (visible)
+        unminimise(this);
+    setVisible(visible);
+}
 
 void IndicatorWindow::paintEvent(QPaintEvent*)
 {
@@ -116,11 +140,7 @@ void IndicatorWindow::showEvent(QShowEvent* e)
         applyShape();
 }
 
-void IndicatorWindow::activate()
-{
-    raise();
-    activateWindow();
-}
+void IndicatorWindow::activate() { bringToFront(this); }
 
 void IndicatorWindow::mousePressEvent(QMouseEvent* e)
 {
@@ -136,8 +156,9 @@ void IndicatorWindow::mouseMoveEvent(QMouseEvent* e)
     if (pressed_ && !dragged_ && e->buttons() != Qt::NoButton &&
         (e->globalPosition().toPoint() - pressAt_).manhattanLength() >= QApplication::startDragDistance()) {
         dragged_ = true;
-        // The window manager moves the window from here until the button is released.
-        if (windowHandle() && !windowHandle()->startSystemMove())
+        // The window manager moves the window from here until the button is released,
+        // following the pointer from where the button went down.
+        if (!startWindowMove(this, pressAt_, e->globalPosition().toPoint()))
             qCInfo(lcIndicatorWindow) << "the platform cannot move the window for us";
     }
     e->accept();

@@ -28,8 +28,11 @@ public:
     ~IndicatorWindow() override;
 
     void showCanvas(const QImage& canvas, int constantAlpha) override;
-    void setShown(bool visible) override { setVisible(visible); }
-    bool isShown() const override { return isVisible(); }
+    // Showing also brings the window back from minimised (the window manager minimises it
+    // with a minimised modal panel).
+    void setShown(bool visible) override;
+    // Visible and not minimised: a minimised window is not on the screen.
+    bool isShown() const override { return isVisible() && !isMinimized(); }
     void moveTo(QPoint topLeft) override { move(topLeft); }
     QPoint position() const override { return pos(); }
     void setOnTop(bool on) override;
@@ -72,6 +75,9 @@ private:
     bool shaped_ = false;
     bool sticky_ = true;
     bool compositor_ = true;
+    // The on-top state changed while the native window existed: Qt would make a new one at
+    // the next showing, after the show event and without the gadget hints (see setShown).
+    bool nativeWindowStale_ = false;
     std::unique_ptr<CompositorWatch> compositorWatch_;
     QTimer compositorPoll_; // only where the X server cannot report the changes
 };

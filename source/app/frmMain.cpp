@@ -16,7 +16,8 @@ frmMain::frmMain(MainWindowEnv env) : env_(std::move(env)), options_(env_.settin
     paths_ = InitPaths(env_.programDir);
     interpreter_ = std::make_unique<CommandInterpreter>(
         CommandTarget{style_, adjust_, sPicName_, sPicFile_, iOptWnd_, paths_.PicDir, [this] { ChangeZapros(); },
-                      [this](bool fChangePic) { DrawTemper(fChangePic); }},
+                      [this](bool fChangePic) { DrawTemper(fChangePic); },
+                      [this](const QString& name) { return pictureFile(paths_, name); }},
         env_.regional);
     txtMsg_ = std::make_unique<CommandBox>([this](CommandBox& box) { txtMsg_Change(box, *interpreter_); });
     tmr0_ = env_.timers.createSecondClock([this] { tmr_Timer(); });

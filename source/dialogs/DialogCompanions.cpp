@@ -1,6 +1,7 @@
 #include "DialogCompanions.h"
 
 #include "OnTop.h"
+#include "WindowFront.h"
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "frmSlider.h"
@@ -115,8 +116,9 @@ void DialogCompanions::focusSlider()
 {
     if (!slider_)
         return;
-    slider_->raise();
-    slider_->activateWindow();
+    // Minimising the modal panel minimises the indicator with it: both come back.
+    unminimise(window_);
+    bringToFront(slider_);
 }
 
 void DialogCompanions::showAbout()
@@ -124,6 +126,7 @@ void DialogCompanions::showAbout()
     // One box at a time: asking again brings the open one forward.
     if (!about_)
         about_ = new frmAbout(major_, minor_);
+    unminimise(about_);
     about_->show();
     SetOnTop(true, about_);
     about_->raise();

@@ -71,7 +71,9 @@ QString frmAbout::versionText(int major, int minor)
 frmAbout::frmAbout(int major, int minor)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Tool);
+    // A title and a close button, nothing to minimise or maximise: window managers that follow
+    // the Motif hints offer neither.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("О программе..."));
     setFont(dialogFont(8.25, false));
     QPalette background = palette();

@@ -43,6 +43,8 @@ struct Row {
     int left, top, width, height; // twips inside the parent, or inside `origin`
     Look look;
     const char* origin = nullptr; // a control of the parent the position is measured from
+    // What a screen reader calls the control when its caption does not say it (or it has none).
+    const char* accessibleName = nullptr;
 };
 
 const char* const kProvTip = "Выбор провайдера сети получения температуры";
@@ -57,7 +59,8 @@ const Row kRows[] = {
     {"lblTCor", Kind::Label, "fram(3)", "0.0", "Коррекция температуры от -10 до +10 °C", 300, 270, 585, 300, Look::Correction},
     {"scrlT", Kind::VBar, "fram(3)", nullptr, nullptr, 855, 255, 165, 330, Look::Plain},
     {"lbl(2)", Kind::Label, "fram(3)", "°C", "Это температура", 1110, 240, 225, 225, Look::Degree},
-    {"fram(1)", Kind::Frame, "fram(2)", nullptr, nullptr, 3615, 225, 1440, 705, Look::InnerFrame},
+    {"fram(1)", Kind::Frame, "fram(2)", nullptr, nullptr, 3615, 225, 1440, 705, Look::InnerFrame, nullptr,
+        "Автозапуск и проверка версии"},
     {"chkAutoRun", Kind::Check, "fram(1)", "Автозапуск", "Вкл/Выкл запуска программы при загрузке Windows", 150, 120, 1185, 315,
         Look::Switch},
     {"chkVer", Kind::Check, "fram(1)", "Версия", "Вкл/Выкл проверку новой верии термометра", 150, 405, 975, 255, Look::Switch},
@@ -74,16 +77,20 @@ const Row kRows[] = {
     {"chkFontBold", Kind::Check, "fram(4)", "Жирный", "Жирный шрифт цифр в трее", 270, 975, 1095, 225, Look::Switch, "fram(6)"},
     {"fram(7)", Kind::Frame, "fram(4)", "Цвет при температуре", nullptr, 1695, 240, 2280, 1275, Look::InnerFrame},
     {"fram(5)", Kind::Frame, "fram(7)", "(+)", "При положительной темп-ре", 75, 255, 1170, 915, Look::SignFrame},
-    {"picTIconColor(0)", Kind::Swatch, "fram(5)", nullptr, nullptr, 60, 330, 345, 225, Look::Plain},
+    {"picTIconColor(0)", Kind::Swatch, "fram(5)", nullptr, nullptr, 60, 330, 345, 225, Look::Plain, nullptr,
+        "Цвет цифр при температуре ≥ 0"},
     {"lbl(12)", Kind::Label, "fram(5)", "Цифры", "Цвет цифр в трее при темп-ре большей или равной нулю", 450, 330, 555, 225,
         Look::OnDarkBlue},
-    {"picTIconColor(1)", Kind::Swatch, "fram(5)", nullptr, nullptr, 60, 555, 345, 225, Look::Plain},
+    {"picTIconColor(1)", Kind::Swatch, "fram(5)", nullptr, nullptr, 60, 555, 345, 225, Look::Plain, nullptr,
+        "Цвет фона при температуре ≥ 0"},
     {"lbl(13)", Kind::Label, "fram(5)", "Фон", "Цвет фона иконки в трее при темп-ре большей или равной нулю", 450, 555, 480, 225,
         Look::OnDarkBlue},
     {"fram(8)", Kind::Frame, "fram(7)", "(-)", "При отрицательной темп-ре", 1110, 255, 1080, 915, Look::SignFrame},
-    {"picTIconColor(2)", Kind::Swatch, "fram(8)", nullptr, nullptr, 75, 330, 345, 225, Look::Plain},
+    {"picTIconColor(2)", Kind::Swatch, "fram(8)", nullptr, nullptr, 75, 330, 345, 225, Look::Plain, nullptr,
+        "Цвет цифр при температуре < 0"},
     {"lbl(1)", Kind::Label, "fram(8)", "Цифры", nullptr, 450, 330, 600, 225, Look::OnDarkBlue},
-    {"picTIconColor(3)", Kind::Swatch, "fram(8)", nullptr, nullptr, 75, 555, 345, 225, Look::Plain},
+    {"picTIconColor(3)", Kind::Swatch, "fram(8)", nullptr, nullptr, 75, 555, 345, 225, Look::Plain, nullptr,
+        "Цвет фона при температуре < 0"},
     {"lbl(0)", Kind::Label, "fram(8)", "Фон", nullptr, 450, 555, 420, 225, Look::OnDarkBlue},
     {"chkOkCancel(1)", Kind::Button, nullptr, "Ввод", nullptr, 900, 2790, 1005, 345, Look::Enter},
     {"chkOkCancel(0)", Kind::Button, nullptr, "Отмена", nullptr, 3285, 2790, 1005, 345, Look::Cancel},
@@ -233,6 +240,13 @@ QWidget* make(const Row& row, QWidget* parent)
     w->setObjectName(QString::fromLatin1(row.name));
     if (row.tip)
         w->setToolTip(QString::fromUtf8(row.tip));
+    // Without a name of its own a control is named after the frame around it: Qt's accessible
+    // interface for a group box, a colour swatch or a caption-less frame falls back to the
+    // title of the enclosing group box, so a screen reader would read "(+)" for a swatch.
+    if (row.accessibleName)
+        w->setAccessibleName(QString::fromUtf8(row.accessibleName));
+    else if (row.kind == Kind::Frame)
+        w->setAccessibleName(caption);
     w->setFont(fontOf(row.look));
     colour(w, row.look);
     if (row.kind != Kind::Frame)

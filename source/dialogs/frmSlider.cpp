@@ -1,6 +1,7 @@
 #include "frmSlider.h"
 
 #include "Twips.h"
+#include "WindowFront.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace tb {
 
@@ -194,8 +196,10 @@ void frmSlider::resetControls()
 void frmSlider::open()
 {
     if (open_) {
-        raise();
-        activateWindow();
+        // Minimised (and the main window with it, which the window manager minimises along with
+        // its modal panel), it comes back with its owner.
+        unminimise(owner_);
+        bringToFront(this);
         return;
     }
     Form_Load();
@@ -212,6 +216,7 @@ void frmSlider::Form_Load()
     resetControls();
     layoutControls(); // the screen may have another resolution than at the last opening
     chkScaleSinc_->setChecked(options_.boolean(QStringLiteral("ScaleSinc")));
+    const auto drawn = std::make_tuple(target_.style.nScaleX, target_.style.nScaleY, target_.Trans);
     clampSharedValues();
     scrlScale_[0]->setValue(roundHalfEven(target_.style.nScaleX));
     scrlScale_[1]->setValue(roundHalfEven(target_.style.nScaleY));
@@ -220,6 +225,11 @@ void frmSlider::Form_Load()
     chkTrans_->setChecked(target_.TransOn);
     scrlTrans_->setValue(target_.Trans);
     fLoaded_ = true;
+    // Loading draws nothing, yet it may have changed what is drawn: a value brought into the
+    // bars' range, or the scales made equal by "Ш+В". The window then shows at once what the
+    // bars show, with one drawing.
+    if (drawn != std::make_tuple(target_.style.nScaleX, target_.style.nScaleY, target_.Trans) && target_.redraw)
+        target_.redraw();
 
     lblScale_[0]->setToolTip(lblTrans_->toolTip());
     lblScale_[1]->setToolTip(lblTrans_->toolTip());

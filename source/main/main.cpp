@@ -17,6 +17,7 @@
 #include "QtMessageBoxes.h"
 #include "QtProcessLauncher.h"
 #include "QtTimerFactory.h"
+#include "QtTranslations.h"
 #include "QtTrayIcon.h"
 #include "RendererDrawing.h"
 #include "ScreenRescue.h"
@@ -206,6 +207,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // Hiding the indicator never ends the program; only its own exit does.
     QApplication::setQuitOnLastWindowClosed(false);
+    installQtTranslations(app);
 
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/ThermoBadge");

@@ -127,7 +127,7 @@ CommandInterpreter::Result CommandInterpreter::runA(const QString& whole)
     t_.sPicName = parts[0];
     if (t_.ChangeZapros)
         t_.ChangeZapros();
-    t_.sPicFile = t_.picDir + t_.sPicName;
+    t_.sPicFile = t_.pictureFile ? t_.pictureFile(t_.sPicName) : t_.picDir + t_.sPicName;
     s.sFontName = field(parts, 1);
     FontStyleChange(s, static_cast<int>(f.whole(field(parts, 2), 2, -32768, 32767, "a 16-bit number")));
     s.nFontSize = f.fontSize(field(parts, 3), 3);
@@ -154,7 +154,7 @@ CommandInterpreter::Result CommandInterpreter::runP(const QString& arg)
 {
     const QStringList parts = arg.split(QLatin1Char('|'));
     assignAdjust(t_.adjust, Fields(regional_), parts, 1);
-    t_.sPicFile = t_.picDir + parts[0];
+    t_.sPicFile = t_.pictureFile ? t_.pictureFile(parts[0]) : t_.picDir + parts[0];
     t_.sPicName = parts[0];
     if (t_.ChangeZapros)
         t_.ChangeZapros();

@@ -19,6 +19,9 @@ struct CommandTarget {
     QString picDir;      // the picture folder, ending in a separator
     std::function<void()> ChangeZapros;           // the request word follows the picture
     std::function<void(bool fChangePic)> DrawTemper; // redraw, reloading the picture when asked
+    // The file of a picture name when more than one folder may hold it; picDir + the name when
+    // not given.
+    std::function<QString(const QString& sPicName)> pictureFile = {};
 };
 
 // Runs the short commands written into the command box: a two-character name ("A=", "F=",

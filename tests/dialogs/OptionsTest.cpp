@@ -11,6 +11,7 @@
 #include "frmMain.h"
 #include "frmOptions.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -637,4 +638,30 @@ TEST(OptionsTest, AFirstStartOpensTheDialogAndEnterStoresForTheNext)
             main.Form_Unload();
         }
     }
+}
+
+// A screen reader names every frame by its own caption and every colour swatch by what it
+// sets, never by the frame around it.
+TEST(OptionsTest, FramesAndSwatchesCarryTheirOwnAccessibleNames)
+{
+    Rig rig;
+    rig.open();
+    const auto name = [](QWidget* w) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->text(QAccessible::Name) : QStringLiteral("<no interface>");
+    };
+    for (QGroupBox* frame : rig.c().fram) {
+        if (!frame)
+            continue;
+        SCOPED_TRACE(frame->objectName().toStdString());
+        if (frame->title().isEmpty())
+            EXPECT_EQ(name(frame), QStringLiteral("Автозапуск и проверка версии"));
+        else
+            EXPECT_EQ(name(frame), frame->title());
+    }
+    const QString swatches[] = {QStringLiteral("Цвет цифр при температуре ≥ 0"), QStringLiteral("Цвет фона при температуре ≥ 0"),
+        QStringLiteral("Цвет цифр при температуре < 0"), QStringLiteral("Цвет фона при температуре < 0")};
+    for (std::size_t i = 0; i < std::size(swatches); ++i)
+        EXPECT_EQ(name(rig.c().picTIconColor[i]), swatches[i]) << i;
+    EXPECT_EQ(name(rig.c().chkAutoRun), QStringLiteral("Автозапуск")); // a captioned control keeps its caption
 }

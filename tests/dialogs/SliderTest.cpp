@@ -48,6 +48,8 @@ struct Rig {
     bool sliderOpen = false;
     qint16 focus = 1;
     int redraws = 0;
+    quint8 drawnTrans = 0; // the transparency of the last redraw
+    float drawnScaleY = 0;
     QWidget owner; // declared before the panel, which it owns, so the panel goes first
     std::unique_ptr<frmSlider> panel;
 
@@ -60,7 +62,13 @@ struct Rig {
     {
         if (!panel)
             panel = std::make_unique<frmSlider>(
-                SliderTarget {style, trans, transOn, autoOff, sliderOpen, focus, [this] { ++redraws; }}, options, &owner);
+                SliderTarget {style, trans, transOn, autoOff, sliderOpen, focus,
+                    [this] {
+                        ++redraws;
+                        drawnTrans = trans;
+                        drawnScaleY = style.nScaleY;
+                    }},
+                options, &owner);
         panel->open();
         return *panel;
     }
@@ -68,7 +76,7 @@ struct Rig {
     qreal twipsPerPixel() const { return 1440.0 / panel->screen()->logicalDotsPerInch(); }
 };
 
-TEST(SliderTest, OpeningShowsTheSharedValuesWithoutRedrawingAndBringsThemIntoRange)
+TEST(SliderTest, OpeningShowsTheSharedValuesBringsThemIntoRangeAndDrawsThatOnce)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     struct Case {
@@ -104,13 +112,22 @@ TEST(SliderTest, OpeningShowsTheSharedValuesWithoutRedrawingAndBringsThemIntoRan
         EXPECT_EQ(rig.trans, 210) << "a transparency above the bar is brought to its end";
         EXPECT_EQ(panel.lblTrans()->text(), QStringLiteral("82"));
         EXPECT_EQ(SliderLog::lines.size(), 1 + c.scaleWarnings) << SliderLog::lines.join(QLatin1Char('\n')).toStdString();
-        EXPECT_EQ(rig.redraws, 0) << "nothing is redrawn while loading";
+        // Nothing is drawn while loading; what loading changed is drawn once, right after.
+        EXPECT_EQ(rig.redraws, 1);
+        EXPECT_EQ(rig.drawnTrans, 210);
+        EXPECT_FLOAT_EQ(rig.drawnScaleY, c.nY);
         EXPECT_TRUE(rig.sliderOpen);
         EXPECT_TRUE(panel.fLoaded());
         EXPECT_TRUE(panel.isVisible());
         EXPECT_EQ(panel.framTrans()->title(), QStringLiteral("Прозрачность %  (0-82)"));
         EXPECT_EQ(panel.lblScale(1)->toolTip(), panel.lblTrans()->toolTip());
     }
+    // Values the bars show as they are: nothing to draw.
+    Rig rig;
+    rig.style.nScaleX = rig.style.nScaleY = 120;
+    rig.trans = 100;
+    rig.open();
+    EXPECT_EQ(rig.redraws, 0);
 }
 
 TEST(SliderTest, LiveChangesKeysAndClosingWithEsc)

@@ -173,6 +173,53 @@ TEST(EditorWindow, EditsSavesRevertsAndKeepsADraft)
     EXPECT_FALSE(QFileInfo::exists(draftFile));
 }
 
+// Whatever the indicator drew before the editor started (a script's commands, a draft the user
+// then gives up), it draws the look the editor shows once the editor starts.
+TEST(EditorWindow, TheIndicatorDrawsWhatTheEditorShowsFromTheStart)
+{
+    const QString kOther = QStringLiteral("Summer\\c.png|Liberation Sans|2|12|255|0|0|0|2|-2|128|0|2|1|0|1|0|0|100|100|0|0");
+    for (const bool draftGivenUp : {false, true}) {
+        SCOPED_TRACE(draftGivenUp ? "a draft given up" : "a script's commands");
+        ProgramFolder folder;
+        const QString draftFile = folder.dir.filePath(QStringLiteral("draft.ini"));
+        const Regional regional = Regional::english();
+        FakeCommandChannel channel;
+        FakeIndicator indicator(channel, 596, regional);
+        if (draftGivenUp) {
+            // The indicator closed the editor with this look unsaved: it still draws it.
+            saveDraft(draftFile, {InitPaths(folder.dir.path()).IniFile, kOther});
+            channel.setText(596, QStringLiteral("A=") + kOther);
+        } else {
+            channel.setText(596, QStringLiteral("P=Summer\\c.png|0|100|100|0|0"));
+            channel.setText(596, QStringLiteral("S=12"));
+            channel.setText(596, QStringLiteral("f=2"));
+        }
+        ASSERT_EQ(indicator.sPicName, QStringLiteral("Summer\\c.png"));
+        int asked = 0;
+        EditorWindow w({channel, 596, QStringLiteral("+7°"), InitPaths(folder.dir.path()), draftFile, regional});
+        w.askRestoreDraft = [&] {
+            ++asked;
+            return false;
+        };
+        w.show();
+        w.start();
+        EXPECT_EQ(asked, draftGivenUp ? 1 : 0);
+        EXPECT_EQ(w.session().look(), w.session().savedLook());
+        // The saved look: Winter\a.png, DejaVu Sans bold 40, white.
+        EXPECT_EQ(indicator.sPicName, QStringLiteral("Winter\\a.png"));
+        EXPECT_EQ(indicator.style.sFontName, QStringLiteral("DejaVu Sans"));
+        EXPECT_FLOAT_EQ(indicator.style.nFontSize, 40);
+        EXPECT_TRUE(indicator.style.fBold);
+        EXPECT_FALSE(indicator.style.fItalic);
+        EXPECT_EQ(indicator.style.nTextColor, 16777215);
+        EXPECT_FALSE(QFileInfo::exists(draftFile));
+        // A change from here on is a change of that look.
+        child<QSpinBox>(w, "outlineWidth")->setValue(4);
+        EXPECT_FLOAT_EQ(indicator.style.nOutlineWidth, 4);
+        EXPECT_EQ(indicator.sPicName, QStringLiteral("Winter\\a.png"));
+    }
+}
+
 // Every caption of the window and its tabs on the screen this process has; the test below runs
 // it in child processes at 96 and 144 dpi.
 TEST(EditorWindow, CaptionsFitOnThisScreen)

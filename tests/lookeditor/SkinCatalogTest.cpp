@@ -1,8 +1,10 @@
 #include "SkinCatalog.h"
+#include "AppPaths.h"
 #include "Codepage.h"
 #include "INI_Class.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -86,4 +88,75 @@ TEST(SkinCatalog, AddsFoldersAndPicturesAndRenamesFolders)
     QFile f(ini);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), listBefore);
+}
+
+// An installed program: the program folder holds the shipped list and pictures and is never
+// written. A new folder, a picture added to a shipped folder and a shipped folder renamed all go
+// to the user's copy, which the catalog reads from then on, and the shipped pictures stay found
+// beside the user's.
+TEST(SkinCatalog, AnInstalledProgramChangesOnlyTheUsersCopy)
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("lib/thermobadge/"));
+    const QString user = dir.filePath(QStringLiteral("data/ThermoBadge/"));
+    const QByteArray shippedList
+        = toAnsi(u"[General]\r\nSelected=Зима\\a.png|Arial|1|40\r\n[Dir0]\r\nPath=Зима\r\nPic1=a.png|Иней\r\n[Dir1]\r\nPath=Лето\r\nPic1=c.png\r\n");
+    ASSERT_TRUE(QDir().mkpath(program + QStringLiteral("FotoMark/Зима")));
+    ASSERT_TRUE(QDir().mkpath(program + QStringLiteral("FotoMark/Лето")));
+    {
+        QFile f(program + QStringLiteral("ThermoBadge.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(shippedList);
+    }
+    QImage picture(8, 4, QImage::Format_ARGB32);
+    picture.fill(Qt::blue);
+    for (const char* p : {"FotoMark/Зима/a.png", "FotoMark/Лето/c.png"})
+        ASSERT_TRUE(picture.save(program + QString::fromUtf8(p)));
+    const QString mine = dir.filePath(QStringLiteral("sun.png"));
+    ASSERT_TRUE(picture.save(mine));
+    const auto programFiles = [&] {
+        QStringList all;
+        QDirIterator it(program, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            all << it.next();
+        all.sort();
+        return all;
+    };
+    const QStringList shippedFiles = programFiles();
+
+    AppPaths paths = InitPaths(program, user, false);
+    SkinCatalog catalog(paths);
+    EXPECT_EQ(catalog.localFile(QStringLiteral("Зима\\a.png")), program + QStringLiteral("FotoMark/Зима/a.png"));
+
+    const SkinCatalog::Change folder = catalog.addFolder(QStringLiteral("Мои"));
+    ASSERT_TRUE(folder.ok()) << folder.write.message.toStdString();
+    EXPECT_TRUE(QFileInfo(user + QStringLiteral("FotoMark/Мои")).isDir());
+    EXPECT_EQ(catalog.iniFile(), user + QStringLiteral("ThermoBadge.ini"));
+    EXPECT_EQ(paths.IniFile, catalog.iniFile()) << "the editor saves the look to the list it shows";
+    EXPECT_EQ(read(catalog.iniFile(), QStringLiteral("Dir2"), QStringLiteral("Path")), QStringLiteral("Мои"));
+
+    const SkinCatalog::Change added = catalog.addPicture(0, mine);
+    ASSERT_TRUE(added.ok()) << added.write.message.toStdString();
+    EXPECT_EQ(added.picturePath, QStringLiteral("Зима\\sun.png"));
+    EXPECT_EQ(catalog.localFile(added.picturePath), user + QStringLiteral("FotoMark/Зима/sun.png"));
+    EXPECT_TRUE(QFileInfo::exists(catalog.localFile(added.picturePath)));
+    // The user's picture folder adds to the program's: the shipped picture is still found.
+    EXPECT_EQ(catalog.localFile(QStringLiteral("Зима\\a.png")), program + QStringLiteral("FotoMark/Зима/a.png"));
+    EXPECT_EQ(pictureFile(InitPaths(program, user, false), QStringLiteral("Зима\\a.png")),
+        program + QStringLiteral("FotoMark/Зима\\a.png"));
+
+    const SkinCatalog::Change renamed = catalog.renameFolder(1, QStringLiteral("Юг"));
+    ASSERT_TRUE(renamed.ok()) << renamed.write.message.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(catalog.localFile(QStringLiteral("Юг\\c.png"))));
+    EXPECT_EQ(catalog.localFile(QStringLiteral("Юг\\c.png")), user + QStringLiteral("FotoMark/Юг/c.png"));
+
+    const QList<SkinFolder> folders = catalog.folders();
+    ASSERT_EQ(folders.size(), 3);
+    EXPECT_EQ(folders[0].pictures.size(), 2);
+    EXPECT_EQ(folders[1].path, QStringLiteral("Юг"));
+    EXPECT_EQ(folders[2].path, QStringLiteral("Мои"));
+    QFile shipped(program + QStringLiteral("ThermoBadge.ini"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    EXPECT_EQ(shipped.readAll(), shippedList) << "the program folder's list is never written";
+    EXPECT_EQ(programFiles(), shippedFiles) << "nothing is added to the program folder";
 }

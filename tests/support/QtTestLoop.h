@@ -29,11 +29,17 @@ bool waitUntil(Predicate done, int ms = 5000)
     return done();
 }
 
-// The application object for the whole test run (QCoreApplication or QApplication).
+// The application object for the whole test run (QCoreApplication or QApplication). Each test
+// file of an executable may ask for one; the first made serves them all (a second application
+// object would be destroyed twice over at the end of the run).
 template <typename App>
 class AppEnvironment final : public ::testing::Environment {
 public:
-    void SetUp() override { app_ = std::make_unique<App>(argc_, argv_); }
+    void SetUp() override
+    {
+        if (!QCoreApplication::instance())
+            app_ = std::make_unique<App>(argc_, argv_);
+    }
     void TearDown() override { app_.reset(); }
 
 private:

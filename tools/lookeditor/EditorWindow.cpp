@@ -54,7 +54,7 @@ Look EditorWindow::startLook(const QString& iniFile, const Regional& regional)
 
 EditorWindow::EditorWindow(Setup setup)
     : setup_(std::move(setup))
-    , catalog_(setup_.paths.IniFile, setup_.paths.PicDir)
+    , catalog_(setup_.paths)
     , link_(setup_.channel, setup_.indicator)
     , notice_(new QLabel(this))
     , browser_(new SkinBrowser(catalog_, this))
@@ -159,8 +159,13 @@ EditorWindow::~EditorWindow() = default;
 
 void EditorWindow::start()
 {
+    // The indicator may draw another look than the skin list's saved one (a draft given up, a
+    // script's commands): it gets the whole look once, so that what the editor shows is what
+    // it draws and the changes sent from here on apply to that.
     if (!link_.start())
         showLinkState(false);
+    else
+        session_->resend();
     const std::optional<Draft> draft = loadDraft(setup_.draftFile);
     if (!draft || draft->iniFile != setup_.paths.IniFile)
         return;

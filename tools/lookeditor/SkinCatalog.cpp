@@ -47,12 +47,12 @@ QList<SkinFolder> SkinCatalog::folders() const
     QList<SkinFolder> list;
     for (int g = 0; g < kMaxFolders; ++g) {
         const QString section = dirSection(g);
-        const QString path = ini.ReadINIKey(section, kPath, iniFile_, QString());
+        const QString path = ini.ReadINIKey(section, kPath, paths_.IniFile, QString());
         if (path.isEmpty())
             break;
         SkinFolder folder {g, path, {}};
         for (int m = 1; m <= kMaxPictures; ++m) {
-            const QString value = ini.ReadINIKey(section, picKey(m), iniFile_, QString());
+            const QString value = ini.ReadINIKey(section, picKey(m), paths_.IniFile, QString());
             if (value.isEmpty())
                 break;
             const QString file = value.section(QLatin1Char('|'), 0, 0);
@@ -66,12 +66,17 @@ QList<SkinFolder> SkinCatalog::folders() const
 
 QString SkinCatalog::localFile(const QString& picturePath) const
 {
-    return picDir_ + localPath(picturePath);
+    return localPath(pictureFile(paths_, picturePath));
 }
 
 QString SkinCatalog::folderDir(const QString& path) const
 {
-    return picDir_ + localPath(path);
+    return picturesForWriting(paths_) + localPath(path);
+}
+
+QString SkinCatalog::iniForWriting()
+{
+    return skinIniForWriting(paths_);
 }
 
 SkinCatalog::Change SkinCatalog::refused(IniWrite::Status status, const QString& message)
@@ -117,10 +122,13 @@ SkinCatalog::Change SkinCatalog::addFolder(const QString& name)
     for (const SkinFolder& f : list)
         if (f.path.compare(name, Qt::CaseInsensitive) == 0)
             return refused(IniWrite::Status::BadValue, QStringLiteral("Папка «%1» уже есть в списке.").arg(name));
+    const QString ini = iniForWriting();
+    if (ini.isEmpty())
+        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
     const QString dir = folderDir(name);
     if (!QDir().mkpath(dir))
         return refused(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось создать папку %1.").arg(dir));
-    return {WriteInIKey(dirSection(static_cast<int>(list.size())), kPath, name, iniFile_), {}};
+    return {WriteInIKey(dirSection(static_cast<int>(list.size())), kPath, name, ini), {}};
 }
 
 SkinCatalog::Change SkinCatalog::renameFolder(int number, const QString& newName)
@@ -137,6 +145,9 @@ SkinCatalog::Change SkinCatalog::renameFolder(int number, const QString& newName
         if (f.number != number && f.path.compare(newName, Qt::CaseInsensitive) == 0)
             return refused(IniWrite::Status::BadValue, QStringLiteral("Папка «%1» уже есть в списке.").arg(newName));
 
+    const QString ini = iniForWriting();
+    if (ini.isEmpty())
+        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
     const QString oldDir = folderDir(oldName), newDir = folderDir(newName);
     const bool moveOnDisk = QFileInfo(oldDir).isDir();
     if (moveOnDisk) {
@@ -145,19 +156,44 @@ SkinCatalog::Change SkinCatalog::renameFolder(int number, const QString& newName
         if (!QDir().rename(oldDir, newDir))
             return refused(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось переименовать папку %1.").arg(oldDir));
     }
-    Change change {WriteInIKey(dirSection(number), kPath, newName, iniFile_), {}};
+    // The program's pictures of a folder cannot move: the user's folder of the new name gets
+    // copies of them, so that the renamed folder still shows them.
+    QStringList copied;
+    if (!paths_.UserDir.isEmpty()) {
+        const QDir shipped(paths_.AppDir + QStringLiteral("FotoMark/") + localPath(oldName));
+        const QStringList files = shipped.exists() ? shipped.entryList(QDir::Files) : QStringList();
+        if (!files.isEmpty() && !QDir().mkpath(newDir))
+            return refused(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось создать папку %1.").arg(newDir));
+        for (const QString& file : files) {
+            const QString target = QDir(newDir).filePath(file);
+            if (QFileInfo::exists(target))
+                continue;
+            if (!QFile::copy(shipped.filePath(file), target)) {
+                for (const QString& c : copied)
+                    QFile::remove(c);
+                if (moveOnDisk)
+                    QDir().rename(newDir, oldDir);
+                return refused(IniWrite::Status::CannotWrite,
+                    QStringLiteral("Не удалось скопировать %1 в %2.").arg(shipped.filePath(file), newDir));
+            }
+            copied << target;
+        }
+    }
+    Change change {WriteInIKey(dirSection(number), kPath, newName, ini), {}};
     if (!change.ok()) {
+        for (const QString& c : copied)
+            QFile::remove(c);
         if (moveOnDisk)
             QDir().rename(newDir, oldDir); // the list still names the old folder
         return change;
     }
     // The saved look follows its picture into the renamed folder.
-    const QString selected = INI_Class().ReadINIKey(kGeneral, kSelected, iniFile_, QString());
+    const QString selected = INI_Class().ReadINIKey(kGeneral, kSelected, ini, QString());
     const QString oldPrefix = oldName + QLatin1Char('\\');
     if (selected.size() >= INI_Class::kMaxValueLength)
         qCWarning(lcSkins) << "Selected is too long to rewrite safely; it still names" << oldName;
     else if (selected.startsWith(oldPrefix))
-        change.write = WriteInIKey(kGeneral, kSelected, newName + QLatin1Char('\\') + selected.mid(oldPrefix.size()), iniFile_);
+        change.write = WriteInIKey(kGeneral, kSelected, newName + QLatin1Char('\\') + selected.mid(oldPrefix.size()), ini);
     return change;
 }
 
@@ -175,6 +211,9 @@ SkinCatalog::Change SkinCatalog::addPicture(int number, const QString& sourceFil
         return refused(
             IniWrite::Status::CannotRead, QStringLiteral("Файл %1 не удаётся прочитать как картинку.").arg(sourceFile));
 
+    const QString ini = iniForWriting();
+    if (ini.isEmpty())
+        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
     const QFileInfo source(sourceFile);
     const QString dir = folderDir(folder.path);
     if (!QDir().mkpath(dir))
@@ -194,7 +233,7 @@ SkinCatalog::Change SkinCatalog::addPicture(int number, const QString& sourceFil
     }
     const QString caption = QFileInfo(name).completeBaseName();
     Change change {WriteInIKey(dirSection(number), picKey(static_cast<int>(folder.pictures.size()) + 1),
-                       name + QLatin1Char('|') + caption, iniFile_),
+                       name + QLatin1Char('|') + caption, ini),
         folder.path + QLatin1Char('\\') + name};
     if (!change.ok() && !alreadyThere)
         QFile::remove(target); // not listed, so not kept

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppPaths.h"
 #include "WriteInIKey.h"
 
 #include <QList>
@@ -25,16 +26,30 @@ struct SkinFolder {
 // Reading follows the indicator's rules (folders Dir0, Dir1, ... up to the first without a
 // "Path"; pictures Pic1, Pic2, ... up to the first empty one, 80 at most), so whatever the
 // editor lists is what the indicator knows. Every change writes one key with WriteInIKey.
+//
+// In an installed program (a program folder the user cannot write) every change goes to the
+// user's copy under $XDG_DATA_HOME/ThermoBadge/: the skin list is copied there on the first
+// change and read from there afterwards, and new folders and pictures go to the user's
+// FotoMark/, beside the program's pictures, which stay in use.
 class SkinCatalog {
 public:
-    SkinCatalog(QString iniFile, QString picDir)
-        : iniFile_(std::move(iniFile))
-        , picDir_(std::move(picDir))
+    // The skin list and pictures of `paths`, which the catalog follows and updates (the user's
+    // copy of the skin list, once made, is the one read); `paths` must outlive the catalog.
+    explicit SkinCatalog(AppPaths& paths)
+        : paths_(paths)
     {
     }
+    // A skin list and picture folder used as they are (a writable program folder).
+    SkinCatalog(QString iniFile, QString picDir)
+        : own_ {QString(), std::move(iniFile), std::move(picDir), QString()}
+        , paths_(own_)
+    {
+    }
+    SkinCatalog(const SkinCatalog&) = delete;
+    SkinCatalog& operator=(const SkinCatalog&) = delete;
 
-    const QString& iniFile() const { return iniFile_; }
-    const QString& picDir() const { return picDir_; }
+    const QString& iniFile() const { return paths_.IniFile; }
+    const QString& picDir() const { return paths_.PicDir; }
 
     // The folders and pictures as the file lists them now.
     QList<SkinFolder> folders() const;
@@ -67,10 +82,14 @@ public:
 
 private:
     static Change refused(IniWrite::Status status, const QString& message);
+    // Where a folder of the list is written to.
     QString folderDir(const QString& path) const;
+    // The skin list to write to, made on the first change in an installed program; empty when
+    // it cannot be made.
+    QString iniForWriting();
 
-    QString iniFile_;
-    QString picDir_;
+    AppPaths own_;
+    AppPaths& paths_;
 };
 
 } // namespace tb

@@ -9,6 +9,7 @@
 #include "Draft.h"
 #include "EditorArgument.h"
 #include "EditorWindow.h"
+#include "QtTranslations.h"
 #include "UnixCommandChannel.h"
 #include "UnixSignals.h"
 
@@ -51,6 +52,7 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    installQtTranslations(app);
     // QApplication has taken out its own options (-platform and the like); the rest are ours.
     const EditorArgument argument = parseEditorArgument(QCoreApplication::arguments().mid(1));
     if (argument.problem != EditorArgument::Problem::None) {

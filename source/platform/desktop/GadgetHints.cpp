@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QWidget>
+#include <QWindow>
 
 #include <QtGui/qguiapplication_platform.h>
 
@@ -51,7 +52,10 @@ void applyGadgetHints(QWidget* window, bool sticky)
         return;
     // The window is not mapped yet (this runs from its show event): the window manager reads
     // these properties when it maps the window. Qt merges its own states (above) into the list.
-    const auto id = static_cast<xcb_window_t>(window->winId());
+    // The native window of the QWindow, made here if need be: the widget's own winId() keeps the
+    // id of the first native window even after Qt has made another.
+    QWindow* handle = window->windowHandle();
+    const auto id = static_cast<xcb_window_t>(handle ? handle->winId() : window->winId());
     const xcb_atom_t property = atom(c, "_NET_WM_STATE");
     const xcb_atom_t stickyState = atom(c, "_NET_WM_STATE_STICKY");
     std::vector<xcb_atom_t> list = states(c, id, property);
