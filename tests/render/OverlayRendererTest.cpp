@@ -230,6 +230,37 @@ TEST_F(Drawing, StyleBitsReachTheGlyphs)
     EXPECT_NE(textBounds(italic), regular);
 }
 
+TEST_F(Drawing, ItalicIsSlantedInEveryPathWhateverFacesTheFamilyHas)
+{
+    // A face of its own ("DejaVu Sans Oblique"), one that Qt slants itself (a family with no
+    // italic face), and the metric stand-in for Arial. Italic switched on in a running drawing
+    // (the command channel's "f=2") must give what a fresh drawing gives (a snapshot, the editor).
+    style.sText = QStringLiteral("l");
+    style.nFontSize = 80;
+    for (const char* family : {"DejaVu Sans", "DejaVu Math TeX Gyre", "Liberation Sans"}) {
+        style.sFontName = QString::fromLatin1(family);
+        style.fItalic = false;
+        drawOnBlue(120, 110);
+        style.fItalic = true;
+        const OverlayResult live = redraw();
+        OverlayRenderer fresh(log);
+        const OverlayResult snapshot = fresh.RenderOverlay(dir.filePath(QStringLiteral("blue.png")), style, adjust, mark);
+        EXPECT_EQ(live.canvas, snapshot.canvas) << family;
+        // The stem of an "l" leans right: its left edge lies further right at the top than at the foot.
+        const QRect ink = textBounds(live);
+        ASSERT_FALSE(ink.isNull()) << family;
+        auto leftEdge = [&](int y) {
+            for (int x = ink.left(); x <= ink.right(); ++x)
+                if (mostlyRed(live.canvas.pixelColor(x, y)))
+                    return x;
+            return -1;
+        };
+        const int top = leftEdge(ink.top() + ink.height() / 8);
+        const int foot = leftEdge(ink.bottom() - ink.height() / 8);
+        EXPECT_GE(top - foot, 5) << family << ": the italic stem does not lean (" << top << " at the top, " << foot << " at the foot)";
+    }
+}
+
 TEST_F(Drawing, ShadowAppearsOnlyWhenSwitchedOnAndCarriesItsAlpha)
 {
     QImage clear(120, 60, QImage::Format_ARGB32);
