@@ -39,18 +39,25 @@ frmMain::~frmMain()
 
 bool frmMain::Form_Load()
 {
-    // 1-4: text colour, paths and INI reader, the skin list.
+    // The steps below run in this order, and the order is binding: the saved look draws itself
+    // the moment it is read, so what a drawing uses is read before it; a first run opens the
+    // options dialog, which shows what was read before it; the window is placed before it is
+    // shown; the stored reading is on screen before polling starts; and the temperature component
+    // takes its settings when it starts.
+
+    // The default text colour and the skin list first: the look and the request word are looked
+    // up in that list.
     style_.nTextColor = 65535;
     picList_ = readPicList(IniReader_, paths_.IniFile);
 
-    // 5: scale and transparency.
+    // Scale and transparency, before the look: its first drawing uses them.
     style_.nScaleX = options_.single(OptionKey::scX);
     style_.nScaleY = options_.single(OptionKey::scY);
     style_.fScaleOn = options_.boolean(OptionKey::ScaleOn);
     trans_ = static_cast<quint8>(options_.whole(OptionKey::Trans));
     transOn_ = options_.boolean(OptionKey::TransOn);
 
-    // 6-9: the stale-reading marker.
+    // The stale-reading marker, before the look for the same reason.
     mnuInd_ = options_.boolean(OptionKey::IndShow);
     tmr0_->setEnabled(mnuInd_);
     qint64 pos = options_.whole(OptionKey::IndPos);
@@ -67,10 +74,11 @@ bool frmMain::Form_Load()
     indSizeTag_ = static_cast<qint16>(size);
     staleMark_.nSize = kStaleMarkSizes[static_cast<std::size_t>(size)];
 
-    // 10: the saved look.
+    // The saved look: set into the command box, it is drawn at once.
     FileFromIni();
 
-    // 11-13: options, tray colours, format.
+    // Options, tray look and format, before the provider: a first run opens the options dialog,
+    // which shows them and redraws in that format while the correction changes.
     aRun_ = options_.boolean(OptionKey::ARun);
     verChk_ = options_.boolean(OptionKey::VerChk);
     trayLook_.TrTrans = options_.boolean(OptionKey::TrTrans);
@@ -81,7 +89,9 @@ bool frmMain::Form_Load()
         trayLook_.TrCol[i] = static_cast<qint32>(options_.whole(kTrColKeys[i]));
     nTmprFrmt_ = static_cast<qint16>(options_.whole(OptionKey::TmprFrmt));
 
-    // 15-16: the provider group; a first run opens the options dialog.
+    // The provider group. None stored means a first run: the options dialog opens so that the
+    // user picks one (a stored group that does not exist is removed, which makes this a first run
+    // again), and the town chooser beside it.
     prov_ = static_cast<qint32>(options_.whole(OptionKey::Prov, env_.temper.Prov()));
     if (prov_ >= env_.temper.ProvCount() || prov_ < 0) {
         qCWarning(lcMain) << "stored provider" << prov_ << "does not exist - provider 0 used";
@@ -96,7 +106,8 @@ bool frmMain::Form_Load()
             env_.companions.showTownChooser();
     }
 
-    // 17-20: placement, visibility, staying on top, the tray icon.
+    // Placement, visibility, staying on top and the tray icon: the window is placed before it is
+    // shown, so it never appears at another place first.
     env_.view.moveTo(QPoint(0, 0));
     env_.view.moveTo(env_.placement.LoadPos(OptionKey::PosMain, QPoint(0, 0)));
     env_.view.setSticky(options_.boolean(OptionKey::Sticky));
@@ -112,10 +123,12 @@ bool frmMain::Form_Load()
     env_.view.setOnTop(mnuTop_);
     env_.tray.TrayIconShow(true);
 
-    // 21: the stored reading is shown at once.
+    // The stored reading, in the window and the tray icon shown just above, before polling
+    // starts: the last known temperature is on screen until the first reply.
     ctlTemper_TemperReceive(env_.temper.valTemper(), env_.temper.valTime());
 
-    // 22-26: configure and start the temperature source.
+    // The temperature component last: BeginStart sends the first request at once, so the
+    // provider, request word, poll period and version check are set before it.
     env_.temper.setProv(prov_);
     sZaprosPrefix_ = zaprosPrefix(env_.temper.IsMsWs(), env_.programMajor, env_.programMinor);
     ChangeZapros();
@@ -132,7 +145,8 @@ bool frmMain::Form_Load()
         started = false;
     }
 
-    // 27.
+    // Read only now: loading the saved look above is not the user changing the look, and must
+    // not switch scaling off.
     scaleAutoOff_ = options_.boolean(OptionKey::ScaleAutoOff);
     return started;
 }
