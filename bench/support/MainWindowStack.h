@@ -20,8 +20,8 @@
 namespace tb::bench {
 
 struct NoPlacement final : WindowPlacement {
-    QPoint LoadPos(const QString&, QPoint p) override { return p; }
-    void SavePos(const QString&, QPoint) override {}
+    QPoint LoadPos(OptionKey, QPoint p) override { return p; }
+    void SavePos(OptionKey, QPoint) override {}
 };
 
 struct MainWindowStack {

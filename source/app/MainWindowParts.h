@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OptionKeys.h"
 #include "OverlayStyle.h"
 #include "StaleMark.h"
 #include "TrayDigits.h"
@@ -79,8 +80,8 @@ class WindowPlacement {
 public:
     virtual ~WindowPlacement() = default;
     // The saved position of the key, or `fallback` when none is saved.
-    virtual QPoint LoadPos(const QString& key, QPoint fallback) = 0;
-    virtual void SavePos(const QString& key, QPoint position) = 0;
+    virtual QPoint LoadPos(OptionKey key, QPoint fallback) = 0;
+    virtual void SavePos(OptionKey key, QPoint position) = 0;
 };
 
 // The items of the pop-up menu that run a command.

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cmath>
-#include <stdexcept>
 
 namespace tb {
 
@@ -14,38 +13,48 @@ Q_LOGGING_CATEGORY(lcOptions, "thermobadge.settings", QtWarningMsg)
 
 namespace {
 
-constexpr std::array kKeys = {
-    OptionKey{"scX", "100", OptionKind::Single},
-    OptionKey{"scY", "100", OptionKind::Single},
-    OptionKey{"ScaleOn", "1", OptionKind::Bool10},
-    OptionKey{"Trans", "0", OptionKind::Byte},
-    OptionKey{"TransOn", "1", OptionKind::Bool10},
-    OptionKey{"ScaleAutoOff", "1", OptionKind::Bool10},
-    OptionKey{"ScaleSinc", "1", OptionKind::Bool10},
-    OptionKey{"FrmSliderL", nullptr, OptionKind::Int32},
-    OptionKey{"FrmSliderT", nullptr, OptionKind::Int32},
-    OptionKey{"IndShow", "1", OptionKind::Bool10},
-    OptionKey{"IndPos", "0", OptionKind::Int16},
-    OptionKey{"IndSize", "0", OptionKind::Int16},
-    OptionKey{"TmprFrmt", "6", OptionKind::Format},
-    OptionKey{"Show", "True", OptionKind::BoolWords},
-    OptionKey{"WinTop", "True", OptionKind::BoolWords},
-    OptionKey{"Sticky", "1", OptionKind::Bool10},
-    OptionKey{"PosMain", nullptr, OptionKind::Text},
-    OptionKey{"PosOpt", nullptr, OptionKind::Text},
-    OptionKey{"ARun", "0", OptionKind::Bool10},
-    OptionKey{"VerChk", "1", OptionKind::Bool10},
-    OptionKey{"Prov", nullptr, OptionKind::Int32},
-    OptionKey{"TrCif", "1", OptionKind::Bool10},
-    OptionKey{"TrBold", "0", OptionKind::Bool10},
-    OptionKey{"TrTrans", "1", OptionKind::Bool10},
-    OptionKey{"TrCol0", "255", OptionKind::Int32},
-    OptionKey{"TrCol1", "16776960", OptionKind::Int32},
-    OptionKey{"TrCol2", "16711680", OptionKind::Int32},
-    OptionKey{"TrCol3", "65535", OptionKind::Int32},
-    OptionKey{"Town", "", OptionKind::Text},
-    OptionKey{"TownAt", "", OptionKind::Text},
-};
+// Indexed by OptionKey: the static_assert below keeps each row at its key's place.
+constexpr std::array<OptionRow, kOptionKeyCount> kRows = {{
+    {OptionKey::scX, "scX", "100", OptionKind::Single},
+    {OptionKey::scY, "scY", "100", OptionKind::Single},
+    {OptionKey::ScaleOn, "ScaleOn", "1", OptionKind::Bool10},
+    {OptionKey::Trans, "Trans", "0", OptionKind::Byte},
+    {OptionKey::TransOn, "TransOn", "1", OptionKind::Bool10},
+    {OptionKey::ScaleAutoOff, "ScaleAutoOff", "1", OptionKind::Bool10},
+    {OptionKey::ScaleSinc, "ScaleSinc", "1", OptionKind::Bool10},
+    {OptionKey::FrmSliderL, "FrmSliderL", nullptr, OptionKind::Int32},
+    {OptionKey::FrmSliderT, "FrmSliderT", nullptr, OptionKind::Int32},
+    {OptionKey::IndShow, "IndShow", "1", OptionKind::Bool10},
+    {OptionKey::IndPos, "IndPos", "0", OptionKind::Int16},
+    {OptionKey::IndSize, "IndSize", "0", OptionKind::Int16},
+    {OptionKey::TmprFrmt, "TmprFrmt", "6", OptionKind::Format},
+    {OptionKey::Show, "Show", "True", OptionKind::BoolWords},
+    {OptionKey::WinTop, "WinTop", "True", OptionKind::BoolWords},
+    {OptionKey::Sticky, "Sticky", "1", OptionKind::Bool10},
+    {OptionKey::PosMain, "PosMain", nullptr, OptionKind::Text},
+    {OptionKey::PosOpt, "PosOpt", nullptr, OptionKind::Text},
+    {OptionKey::ARun, "ARun", "0", OptionKind::Bool10},
+    {OptionKey::VerChk, "VerChk", "1", OptionKind::Bool10},
+    {OptionKey::Prov, "Prov", nullptr, OptionKind::Int32},
+    {OptionKey::TrCif, "TrCif", "1", OptionKind::Bool10},
+    {OptionKey::TrBold, "TrBold", "0", OptionKind::Bool10},
+    {OptionKey::TrTrans, "TrTrans", "1", OptionKind::Bool10},
+    {OptionKey::TrCol0, "TrCol0", "255", OptionKind::Int32},
+    {OptionKey::TrCol1, "TrCol1", "16776960", OptionKind::Int32},
+    {OptionKey::TrCol2, "TrCol2", "16711680", OptionKind::Int32},
+    {OptionKey::TrCol3, "TrCol3", "65535", OptionKind::Int32},
+    {OptionKey::Town, "Town", "", OptionKind::Text},
+    {OptionKey::TownAt, "TownAt", "", OptionKind::Text},
+}};
+
+constexpr bool rowsInKeyOrder()
+{
+    for (std::size_t i = 0; i < kRows.size(); ++i)
+        if (kRows[i].key != OptionKey(i))
+            return false;
+    return true;
+}
+static_assert(rowsInKeyOrder(), "every row of kRows sits at its key's place");
 
 std::pair<qint64, qint64> rangeOf(OptionKind kind)
 {
@@ -59,15 +68,9 @@ std::pair<qint64, qint64> rangeOf(OptionKind kind)
 
 } // namespace
 
-std::span<const OptionKey> optionKeys() { return kKeys; }
+const OptionRow& optionRow(OptionKey key) { return kRows[static_cast<std::size_t>(key)]; }
 
-const OptionKey* findOptionKey(QStringView name)
-{
-    for (const OptionKey& k : kKeys)
-        if (name.compare(QLatin1String(k.name), Qt::CaseInsensitive) == 0)
-            return &k;
-    return nullptr;
-}
+QString optionName(OptionKey key) { return QLatin1String(optionRow(key).name); }
 
 namespace mTemperPub {
 
@@ -113,41 +116,36 @@ QString fromSingle(float value, const Regional& regional)
 
 } // namespace OptionText
 
-const OptionKey& Options::row(const QString& key) const
+bool Options::boolean(OptionKey key) const
 {
-    const OptionKey* k = findOptionKey(key);
-    if (!k)
-        throw std::logic_error("unknown settings key " + key.toStdString());
-    return *k;
-}
-
-bool Options::boolean(const QString& key) const
-{
-    const OptionKey& k = row(key);
+    const OptionRow& k = optionRow(key);
     const QString def = QLatin1String(k.defaultText);
-    const QString t = mTemperPub::GetOption(store_, key, def);
+    const QString name = optionName(key);
+    const QString t = mTemperPub::GetOption(store_, name, def);
     if (const auto v = regional_.parseBoolean(t))
         return *v;
-    qCWarning(lcOptions) << "setting" << key << "=" << t << "is not a Boolean - default" << def << "used";
+    qCWarning(lcOptions) << "setting" << name << "=" << t << "is not a Boolean - default" << def << "used";
     return *regional_.parseBoolean(def);
 }
 
-float Options::single(const QString& key) const
+float Options::single(OptionKey key) const
 {
-    const OptionKey& k = row(key);
+    const OptionRow& k = optionRow(key);
     const QString def = QLatin1String(k.defaultText);
-    const QString t = mTemperPub::GetOption(store_, key, def);
+    const QString name = optionName(key);
+    const QString t = mTemperPub::GetOption(store_, name, def);
     if (const auto v = OptionText::toSingle(t, regional_))
         return *v;
-    qCWarning(lcOptions) << "setting" << key << "=" << t << "is not a number here - default" << def << "used";
+    qCWarning(lcOptions) << "setting" << name << "=" << t << "is not a number here - default" << def << "used";
     return def.toFloat();
 }
 
-qint64 Options::whole(const QString& key, std::optional<qint64> defaultValue) const
+qint64 Options::whole(OptionKey key, std::optional<qint64> defaultValue) const
 {
-    const OptionKey& k = row(key);
+    const OptionRow& k = optionRow(key);
     const QString def = defaultValue ? QString::number(*defaultValue) : QString(QLatin1String(k.defaultText));
-    const QString t = mTemperPub::GetOption(store_, key, def);
+    const QString name = optionName(key);
+    const QString t = mTemperPub::GetOption(store_, name, def);
     const auto [lo, hi] = rangeOf(k.kind);
     if (k.kind == OptionKind::Format) {
         if (const std::optional<qint16> index = OptionText::toFormatIndex(t))
@@ -155,23 +153,22 @@ qint64 Options::whole(const QString& key, std::optional<qint64> defaultValue) co
     } else if (const std::optional<qint64> v = regional_.parseWhole(t, lo, hi)) {
         return *v;
     }
-    qCWarning(lcOptions) << "setting" << key << "=" << t << "does not convert - default" << def << "used";
+    qCWarning(lcOptions) << "setting" << name << "=" << t << "does not convert - default" << def << "used";
     return def.toLongLong();
 }
 
-QString Options::text(const QString& key, const QString& defaultText) const
+QString Options::text(OptionKey key, const QString& defaultText) const
 {
-    return mTemperPub::GetOption(store_, key, defaultText);
+    return mTemperPub::GetOption(store_, optionName(key), defaultText);
 }
 
-void Options::setBoolean(const QString& key, bool on)
+void Options::setBoolean(OptionKey key, bool on)
 {
-    const OptionKey& k = row(key);
-    setText(key, k.kind == OptionKind::BoolWords ? OptionText::fromBoolWords(on) : OptionText::fromBool10(on));
+    setText(key, optionRow(key).kind == OptionKind::BoolWords ? OptionText::fromBoolWords(on) : OptionText::fromBool10(on));
 }
 
-void Options::setSingle(const QString& key, float value) { setText(key, OptionText::fromSingle(value, regional_)); }
+void Options::setSingle(OptionKey key, float value) { setText(key, OptionText::fromSingle(value, regional_)); }
 
-void Options::setWhole(const QString& key, qint64 value) { setText(key, QString::number(value)); }
+void Options::setWhole(OptionKey key, qint64 value) { setText(key, QString::number(value)); }
 
 } // namespace tb

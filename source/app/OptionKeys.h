@@ -5,8 +5,9 @@
 
 #include <QString>
 
+#include <array>
+#include <cstddef>
 #include <optional>
-#include <span>
 
 namespace tb {
 
@@ -22,17 +23,59 @@ enum class OptionKind {
     Text,      // kept as it is
 };
 
-// One row of the table of persisted settings keys (section "Options").
-struct OptionKey {
-    const char* name;
+// Every settings key the program keeps (section "Options"). Each enumerator is spelt exactly as
+// the key is stored, so a reader finds "scX" in the INI file and OptionKey::scX in the code; a
+// misspelt key does not compile.
+enum class OptionKey : quint8 {
+    scX,          // horizontal scale, percent
+    scY,          // vertical scale, percent
+    ScaleOn,      // scaling applied
+    Trans,        // transparency 0 to 255
+    TransOn,      // transparency applied
+    ScaleAutoOff, // scaling switched off when the look changes (a box in the panel)
+    ScaleSinc,    // both scales move together (a box in the panel)
+    FrmSliderL,   // the panel's left, in twips
+    FrmSliderT,   // the panel's top, in twips
+    IndShow,      // the stale-reading marker shown
+    IndPos,       // its corner, 0 to 5
+    IndSize,      // its size, 0 to 5
+    TmprFrmt,     // the temperature format index
+    Show,         // the main window shown
+    WinTop,       // the main window stays on top
+    Sticky,       // the main window on every workspace
+    PosMain,      // the main window's position, "left|top"
+    PosOpt,       // the options dialog's position, "left|top"
+    ARun,         // start at log-on
+    VerChk,       // check for a new version
+    Prov,         // the provider group; absent until the user chose one
+    TrCif,        // tray icon: the digits (or the program icon)
+    TrBold,       // tray icon: bold digits
+    TrTrans,      // tray icon: transparent background
+    TrCol0,       // tray icon colours, by the colour index of TrayLook::TrCol
+    TrCol1,
+    TrCol2,
+    TrCol3,
+    Town,         // the town chosen last, as shown
+    TownAt,       // its coordinates, as written to the server's setup
+};
+
+inline constexpr std::size_t kOptionKeyCount = std::size_t(OptionKey::TownAt) + 1;
+
+// The keys of the tray icon's colours, by colour index ("TrCol0" to "TrCol3").
+inline constexpr std::array<OptionKey, 4> kTrColKeys{OptionKey::TrCol0, OptionKey::TrCol1, OptionKey::TrCol2, OptionKey::TrCol3};
+
+// One row of the key table.
+struct OptionRow {
+    OptionKey key;
+    const char* name;        // as stored
     const char* defaultText; // nullptr: the default depends on the moment it is read
     OptionKind kind;
 };
 
-// Every settings key the program keeps, with its default and conversion.
-std::span<const OptionKey> optionKeys();
-// The row of a key (names compare without regard to case), or nullptr.
-const OptionKey* findOptionKey(QStringView name);
+// The row of a key.
+const OptionRow& optionRow(OptionKey key);
+// The name the key is stored under.
+QString optionName(OptionKey key);
 
 namespace mTemperPub {
 // The stored text of the key, or `defaultText` when the key is absent.
@@ -59,24 +102,23 @@ class Options {
 public:
     Options(SettingsStore& store, Regional regional) : store_(store), regional_(std::move(regional)) {}
 
-    bool boolean(const QString& key) const;
-    float single(const QString& key) const;
+    bool boolean(OptionKey key) const;
+    float single(OptionKey key) const;
     // Byte, Int16, Int32 and Format keys; `defaultValue` for keys whose default depends on the
     // moment ("Prov", the panel position).
-    qint64 whole(const QString& key, std::optional<qint64> defaultValue = std::nullopt) const;
-    QString text(const QString& key, const QString& defaultText = {}) const;
+    qint64 whole(OptionKey key, std::optional<qint64> defaultValue = std::nullopt) const;
+    QString text(OptionKey key, const QString& defaultText = {}) const;
 
-    void setBoolean(const QString& key, bool on);
-    void setSingle(const QString& key, float value);
-    void setWhole(const QString& key, qint64 value);
-    void setText(const QString& key, const QString& value) { mTemperPub::SaveOption(store_, key, value); }
-    void remove(const QString& key) { mTemperPub::DeleteOption(store_, key); }
+    void setBoolean(OptionKey key, bool on);
+    void setSingle(OptionKey key, float value);
+    void setWhole(OptionKey key, qint64 value);
+    void setText(OptionKey key, const QString& value) { mTemperPub::SaveOption(store_, optionName(key), value); }
+    void remove(OptionKey key) { mTemperPub::DeleteOption(store_, optionName(key)); }
 
     SettingsStore& store() const { return store_; }
     const Regional& regional() const { return regional_; }
 
 private:
-    const OptionKey& row(const QString& key) const;
     SettingsStore& store_;
     Regional regional_;
 };

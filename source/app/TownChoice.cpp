@@ -75,7 +75,7 @@ void TownChoice::selectLocalProvider()
     } catch (const ComponentError& e) {
         qCWarning(lcTown) << "the local provider could not be selected:" << e.description();
     }
-    env_.options.setWhole(QStringLiteral("Prov"), kLocalProvider);
+    env_.options.setWhole(OptionKey::Prov, kLocalProvider);
     if (env_.selectProvider)
         env_.selectProvider(kLocalProvider);
 }

@@ -109,7 +109,7 @@ QString setupCoordinates(const TownPlace& place)
 
 std::optional<TownPlace> storedTown(const Options& options)
 {
-    const QString at = options.text(QStringLiteral("TownAt"));
+    const QString at = options.text(OptionKey::TownAt);
     if (at.isEmpty())
         return std::nullopt;
     const qsizetype comma = at.indexOf(u',');
@@ -118,14 +118,14 @@ std::optional<TownPlace> storedTown(const Options& options)
         qCWarning(lcTown) << "the stored town's coordinates" << at << "do not read; no town is taken as chosen";
         return std::nullopt;
     }
-    place->name = field(options.text(QStringLiteral("Town")));
+    place->name = field(options.text(OptionKey::Town));
     return place;
 }
 
 void storeTown(Options& options, const TownPlace& place)
 {
-    options.setText(QStringLiteral("Town"), townCaption(place));
-    options.setText(QStringLiteral("TownAt"), setupCoordinates(place));
+    options.setText(OptionKey::Town, townCaption(place));
+    options.setText(OptionKey::TownAt, setupCoordinates(place));
 }
 
 } // namespace tb

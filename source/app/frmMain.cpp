@@ -39,27 +39,34 @@ frmMain::~frmMain()
 
 bool frmMain::Form_Load()
 {
-    // 1-4: text colour, paths and INI reader, the skin list.
+    // The steps below run in this order, and the order is binding: the saved look draws itself
+    // the moment it is read, so what a drawing uses is read before it; a first run opens the
+    // options dialog, which shows what was read before it; the window is placed before it is
+    // shown; the stored reading is on screen before polling starts; and the temperature component
+    // takes its settings when it starts.
+
+    // The default text colour and the skin list first: the look and the request word are looked
+    // up in that list.
     style_.nTextColor = 65535;
     picList_ = readPicList(IniReader_, paths_.IniFile);
 
-    // 5: scale and transparency.
-    style_.nScaleX = options_.single(QStringLiteral("scX"));
-    style_.nScaleY = options_.single(QStringLiteral("scY"));
-    style_.fScaleOn = options_.boolean(QStringLiteral("ScaleOn"));
-    trans_ = static_cast<quint8>(options_.whole(QStringLiteral("Trans")));
-    transOn_ = options_.boolean(QStringLiteral("TransOn"));
+    // Scale and transparency, before the look: its first drawing uses them.
+    style_.nScaleX = options_.single(OptionKey::scX);
+    style_.nScaleY = options_.single(OptionKey::scY);
+    style_.fScaleOn = options_.boolean(OptionKey::ScaleOn);
+    trans_ = static_cast<quint8>(options_.whole(OptionKey::Trans));
+    transOn_ = options_.boolean(OptionKey::TransOn);
 
-    // 6-9: the stale-reading marker.
-    mnuInd_ = options_.boolean(QStringLiteral("IndShow"));
+    // The stale-reading marker, before the look for the same reason.
+    mnuInd_ = options_.boolean(OptionKey::IndShow);
     tmr0_->setEnabled(mnuInd_);
-    qint64 pos = options_.whole(QStringLiteral("IndPos"));
+    qint64 pos = options_.whole(OptionKey::IndPos);
     if (pos < 0 || pos > 5) {
         qCWarning(lcMain) << "stored marker position" << pos << "is not 0 to 5 - 0 used";
         pos = 0;
     }
     staleMark_.nPos = static_cast<qint16>(pos);
-    qint64 size = options_.whole(QStringLiteral("IndSize"));
+    qint64 size = options_.whole(OptionKey::IndSize);
     if (size < 0 || size > 5) {
         qCWarning(lcMain) << "stored marker size" << size << "is not 0 to 5 - 0 used";
         size = 0;
@@ -67,27 +74,31 @@ bool frmMain::Form_Load()
     indSizeTag_ = static_cast<qint16>(size);
     staleMark_.nSize = kStaleMarkSizes[static_cast<std::size_t>(size)];
 
-    // 10: the saved look.
+    // The saved look: set into the command box, it is drawn at once.
     FileFromIni();
 
-    // 11-13: options, tray colours, format.
-    aRun_ = options_.boolean(QStringLiteral("ARun"));
-    verChk_ = options_.boolean(QStringLiteral("VerChk"));
-    trayLook_.TrTrans = options_.boolean(QStringLiteral("TrTrans"));
-    trayLook_.TrCif = options_.boolean(QStringLiteral("TrCif"));
-    trayLook_.TrBold = options_.boolean(QStringLiteral("TrBold"));
-    for (std::size_t i = 0; i < trayLook_.TrCol.size(); ++i)
-        trayLook_.TrCol[i] = static_cast<qint32>(options_.whole(QStringLiteral("TrCol%1").arg(i)));
-    nTmprFrmt_ = static_cast<qint16>(options_.whole(QStringLiteral("TmprFrmt")));
+    // Options, tray look and format, before the provider: a first run opens the options dialog,
+    // which shows them and redraws in that format while the correction changes.
+    aRun_ = options_.boolean(OptionKey::ARun);
+    verChk_ = options_.boolean(OptionKey::VerChk);
+    trayLook_.TrTrans = options_.boolean(OptionKey::TrTrans);
+    trayLook_.TrCif = options_.boolean(OptionKey::TrCif);
+    trayLook_.TrBold = options_.boolean(OptionKey::TrBold);
+    static_assert(kTrColKeys.size() == std::tuple_size_v<decltype(TrayLook::TrCol)>, "one key per tray colour");
+    for (std::size_t i = 0; i < kTrColKeys.size(); ++i)
+        trayLook_.TrCol[i] = static_cast<qint32>(options_.whole(kTrColKeys[i]));
+    nTmprFrmt_ = static_cast<qint16>(options_.whole(OptionKey::TmprFrmt));
 
-    // 15-16: the provider group; a first run opens the options dialog.
-    prov_ = static_cast<qint32>(options_.whole(QStringLiteral("Prov"), env_.temper.Prov()));
+    // The provider group. None stored means a first run: the options dialog opens so that the
+    // user picks one (a stored group that does not exist is removed, which makes this a first run
+    // again), and the town chooser beside it.
+    prov_ = static_cast<qint32>(options_.whole(OptionKey::Prov, env_.temper.Prov()));
     if (prov_ >= env_.temper.ProvCount() || prov_ < 0) {
         qCWarning(lcMain) << "stored provider" << prov_ << "does not exist - provider 0 used";
-        options_.remove(QStringLiteral("Prov"));
+        options_.remove(OptionKey::Prov);
         prov_ = 0;
     }
-    fProvUnset_ = options_.text(QStringLiteral("Prov"), QStringLiteral("Prov")) == QStringLiteral("Prov");
+    fProvUnset_ = options_.text(OptionKey::Prov, QStringLiteral("Prov")) == QStringLiteral("Prov");
     if (fProvUnset_) {
         env_.companions.mnuOptions_Click();
         // Beside it, the way to a real temperature: the town whose weather the local server gives.
@@ -95,11 +106,12 @@ bool frmMain::Form_Load()
             env_.companions.showTownChooser();
     }
 
-    // 17-20: placement, visibility, staying on top, the tray icon.
+    // Placement, visibility, staying on top and the tray icon: the window is placed before it is
+    // shown, so it never appears at another place first.
     env_.view.moveTo(QPoint(0, 0));
-    env_.view.moveTo(env_.placement.LoadPos(QStringLiteral("PosMain"), QPoint(0, 0)));
-    env_.view.setSticky(options_.boolean(QStringLiteral("Sticky")));
-    bool shown = options_.boolean(QStringLiteral("Show"));
+    env_.view.moveTo(env_.placement.LoadPos(OptionKey::PosMain, QPoint(0, 0)));
+    env_.view.setSticky(options_.boolean(OptionKey::Sticky));
+    bool shown = options_.boolean(OptionKey::Show);
     if (!shown && !env_.tray.available()) {
         // Nothing else could bring a hidden window back.
         qCWarning(lcMain) << "no tray on this desktop: the window is shown although it was hidden when the program last ran";
@@ -107,14 +119,16 @@ bool frmMain::Form_Load()
     }
     env_.view.setShown(shown);
     SetMnuCaption();
-    mnuTop_ = options_.boolean(QStringLiteral("WinTop"));
+    mnuTop_ = options_.boolean(OptionKey::WinTop);
     env_.view.setOnTop(mnuTop_);
     env_.tray.TrayIconShow(true);
 
-    // 21: the stored reading is shown at once.
+    // The stored reading, in the window and the tray icon shown just above, before polling
+    // starts: the last known temperature is on screen until the first reply.
     ctlTemper_TemperReceive(env_.temper.valTemper(), env_.temper.valTime());
 
-    // 22-26: configure and start the temperature source.
+    // The temperature component last: BeginStart sends the first request at once, so the
+    // provider, request word, poll period and version check are set before it.
     env_.temper.setProv(prov_);
     sZaprosPrefix_ = zaprosPrefix(env_.temper.IsMsWs(), env_.programMajor, env_.programMinor);
     ChangeZapros();
@@ -131,8 +145,9 @@ bool frmMain::Form_Load()
         started = false;
     }
 
-    // 27.
-    scaleAutoOff_ = options_.boolean(QStringLiteral("ScaleAutoOff"));
+    // Read only now: loading the saved look above is not the user changing the look, and must
+    // not switch scaling off.
+    scaleAutoOff_ = options_.boolean(OptionKey::ScaleAutoOff);
     return started;
 }
 
@@ -141,14 +156,14 @@ void frmMain::Form_Unload()
     if (unloaded_)
         return;
     unloaded_ = true;
-    env_.placement.SavePos(QStringLiteral("PosMain"), env_.view.position());
-    options_.setSingle(QStringLiteral("scX"), style_.nScaleX);
-    options_.setSingle(QStringLiteral("scY"), style_.nScaleY);
-    options_.setWhole(QStringLiteral("Trans"), trans_);
-    options_.setBoolean(QStringLiteral("ScaleOn"), style_.fScaleOn);
-    options_.setBoolean(QStringLiteral("IndShow"), mnuInd_);
-    options_.setWhole(QStringLiteral("IndPos"), staleMark_.nPos);
-    options_.setWhole(QStringLiteral("IndSize"), indSizeTag_);
+    env_.placement.SavePos(OptionKey::PosMain, env_.view.position());
+    options_.setSingle(OptionKey::scX, style_.nScaleX);
+    options_.setSingle(OptionKey::scY, style_.nScaleY);
+    options_.setWhole(OptionKey::Trans, trans_);
+    options_.setBoolean(OptionKey::ScaleOn, style_.fScaleOn);
+    options_.setBoolean(OptionKey::IndShow, mnuInd_);
+    options_.setWhole(OptionKey::IndPos, staleMark_.nPos);
+    options_.setWhole(OptionKey::IndSize, indSizeTag_);
     env_.tray.TrayIconShow(false);
     if (iOptWnd_ >= 1)
         env_.companions.SendText(QStringLiteral("W=0"));
@@ -224,7 +239,7 @@ void frmMain::mnuFormat_Click(int index)
 {
     nTmprFrmt_ = static_cast<qint16>(index);
     ctlTemper_TemperReceive(env_.temper.valTemper(), env_.temper.valTime());
-    options_.setWhole(QStringLiteral("TmprFrmt"), index);
+    options_.setWhole(OptionKey::TmprFrmt, index);
 }
 
 void frmMain::tmr_Timer()

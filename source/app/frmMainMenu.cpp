@@ -82,7 +82,7 @@ void frmMain::trayAvailableChanged(bool available)
     if (!available && !env_.view.isShown()) {
         qCWarning(lcMenu) << "the window was hidden and no tray can bring it back: shown again";
         env_.view.setShown(true);
-        options_.setBoolean(QStringLiteral("Show"), true);
+        options_.setBoolean(OptionKey::Show, true);
     }
     SetMnuCaption();
 }
@@ -101,7 +101,7 @@ void frmMain::mnuShow_Click()
         return;
     }
     env_.view.setShown(visible);
-    options_.setBoolean(QStringLiteral("Show"), visible);
+    options_.setBoolean(OptionKey::Show, visible);
     SetMnuCaption();
     if (visible)
         env_.view.activate();
@@ -111,7 +111,7 @@ void frmMain::mnuTop_Click()
 {
     mnuTop_ = !mnuTop_;
     env_.view.setOnTop(mnuTop_);
-    options_.setBoolean(QStringLiteral("WinTop"), mnuTop_);
+    options_.setBoolean(OptionKey::WinTop, mnuTop_);
     SetMnuCaption();
 }
 

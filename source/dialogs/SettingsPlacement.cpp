@@ -25,22 +25,23 @@ std::optional<QPoint> SettingsPlacement::StrToPos(const QString& text, const Reg
     return QPoint(static_cast<int>(std::lround(*x)), static_cast<int>(std::lround(*y)));
 }
 
-QPoint SettingsPlacement::LoadPos(const QString& key, QPoint fallback)
+QPoint SettingsPlacement::LoadPos(OptionKey key, QPoint fallback)
 {
-    const auto text = store_.value(key);
+    const QString name = optionName(key);
+    const auto text = store_.value(name);
     if (!text)
         return fallback;
     const auto p = StrToPos(*text, regional_);
     if (!p) {
-        qCWarning(lcPlacement) << "stored position" << key << "=" << *text << "is not left|top - window left where it is";
+        qCWarning(lcPlacement) << "stored position" << name << "=" << *text << "is not left|top - window left where it is";
         return fallback;
     }
     return *p;
 }
 
-void SettingsPlacement::SavePos(const QString& key, QPoint position)
+void SettingsPlacement::SavePos(OptionKey key, QPoint position)
 {
-    store_.setValue(key, PosToStr(position, regional_));
+    store_.setValue(optionName(key), PosToStr(position, regional_));
 }
 
 } // namespace tb

@@ -11,8 +11,8 @@ namespace tb {
 class SettingsPlacement final : public WindowPlacement {
 public:
     SettingsPlacement(SettingsStore& store, Regional regional) : store_(store), regional_(std::move(regional)) {}
-    QPoint LoadPos(const QString& key, QPoint fallback) override;
-    void SavePos(const QString& key, QPoint position) override;
+    QPoint LoadPos(OptionKey key, QPoint fallback) override;
+    void SavePos(OptionKey key, QPoint position) override;
 
     // The placement text of a position, and the position in a text.
     static QString PosToStr(QPoint p, const Regional& regional);

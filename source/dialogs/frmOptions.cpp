@@ -30,7 +30,6 @@ Q_LOGGING_CATEGORY(lcOptionsDialog, "thermobadge.options", QtInfoMsg)
 
 namespace {
 
-const QString kPosKey = QStringLiteral("PosOpt");
 
 QColor fromColorRef(qint32 ref)
 {
@@ -120,7 +119,7 @@ void frmOptions::Form_Load()
                 << Qt::hex << swatch_[std::size_t(i)] << ", and kept until a colour is chosen";
         paintSwatch(i);
     }
-    move(SettingsPlacement(options_.store(), options_.regional()).LoadPos(kPosKey, defaultPosition()));
+    move(SettingsPlacement(options_.store(), options_.regional()).LoadPos(OptionKey::PosOpt, defaultPosition()));
     trayAtOpen_ = target_.tray;
     loaded_ = true;
 }
@@ -238,7 +237,7 @@ bool frmOptions::IsAutoRun() const
 void frmOptions::SetAutoRun(bool wanted)
 {
     target_.ARun = autorun_.SetAutoRun(wanted, command_);
-    options_.setBoolean(QStringLiteral("ARun"), target_.ARun);
+    options_.setBoolean(OptionKey::ARun, target_.ARun);
 }
 
 void frmOptions::Form_KeyDown(int keyCode)
@@ -272,13 +271,13 @@ void frmOptions::finish(int index)
         }
         SetAutoRun(c_.chkAutoRun->isChecked());
         target_.VerChk = c_.chkVer->isChecked();
-        options_.setBoolean(QStringLiteral("VerChk"), target_.VerChk);
-        options_.setWhole(QStringLiteral("Prov"), target_.Prov);
-        options_.setBoolean(QStringLiteral("TrCif"), target_.tray.TrCif);
-        options_.setBoolean(QStringLiteral("TrBold"), target_.tray.TrBold);
-        options_.setBoolean(QStringLiteral("TrTrans"), target_.tray.TrTrans);
-        for (std::size_t i = 0; i < 4; ++i)
-            options_.setWhole(QStringLiteral("TrCol%1").arg(i), target_.tray.TrCol[i]);
+        options_.setBoolean(OptionKey::VerChk, target_.VerChk);
+        options_.setWhole(OptionKey::Prov, target_.Prov);
+        options_.setBoolean(OptionKey::TrCif, target_.tray.TrCif);
+        options_.setBoolean(OptionKey::TrBold, target_.tray.TrBold);
+        options_.setBoolean(OptionKey::TrTrans, target_.tray.TrTrans);
+        for (std::size_t i = 0; i < kTrColKeys.size(); ++i)
+            options_.setWhole(kTrColKeys[i], target_.tray.TrCol[i]);
     } else {
         target_.tray = trayAtOpen_;
         // The component stores a correction it is given; one that never moved is left as
@@ -288,7 +287,7 @@ void frmOptions::finish(int index)
     }
     if (target_.TemperReceive)
         target_.TemperReceive(temper.valTemper(), temper.valTime());
-    SettingsPlacement(options_.store(), options_.regional()).SavePos(kPosKey, pos());
+    SettingsPlacement(options_.store(), options_.regional()).SavePos(OptionKey::PosOpt, pos());
 }
 
 bool frmOptions::eventFilter(QObject* watched, QEvent* event)

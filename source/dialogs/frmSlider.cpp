@@ -215,7 +215,7 @@ void frmSlider::Form_Load()
     fLoaded_ = false;
     resetControls();
     layoutControls(); // the screen may have another resolution than at the last opening
-    chkScaleSinc_->setChecked(options_.boolean(QStringLiteral("ScaleSinc")));
+    chkScaleSinc_->setChecked(options_.boolean(OptionKey::ScaleSinc));
     const auto drawn = std::make_tuple(target_.style.nScaleX, target_.style.nScaleY, target_.Trans);
     clampSharedValues();
     scrlScale_[0]->setValue(roundHalfEven(target_.style.nScaleX));
@@ -303,7 +303,7 @@ std::optional<QPoint> frmSlider::storedPosition(QPoint fallback, QSize outer) co
     QPoint p = fallback;
     bool any = false;
     for (const bool isLeft : {true, false}) {
-        const QString key = QLatin1String(isLeft ? "FrmSliderL" : "FrmSliderT");
+        const QString key = optionName(isLeft ? OptionKey::FrmSliderL : OptionKey::FrmSliderT);
         const std::optional<QString> text = options_.store().value(key);
         if (!text)
             continue;
@@ -391,11 +391,11 @@ void frmSlider::done(int result)
 void frmSlider::Form_Unload()
 {
     const qreal tpp = twipsPerPixel();
-    options_.setWhole(QStringLiteral("FrmSliderL"), qRound(pos().x() * tpp));
-    options_.setWhole(QStringLiteral("FrmSliderT"), qRound(pos().y() * tpp));
-    options_.setBoolean(QStringLiteral("ScaleSinc"), chkScaleSinc_->isChecked());
-    options_.setBoolean(QStringLiteral("ScaleAutoOff"), chkScaleAutoOff_->isChecked());
-    options_.setBoolean(QStringLiteral("TransOn"), chkTrans_->isChecked());
+    options_.setWhole(OptionKey::FrmSliderL, qRound(pos().x() * tpp));
+    options_.setWhole(OptionKey::FrmSliderT, qRound(pos().y() * tpp));
+    options_.setBoolean(OptionKey::ScaleSinc, chkScaleSinc_->isChecked());
+    options_.setBoolean(OptionKey::ScaleAutoOff, chkScaleAutoOff_->isChecked());
+    options_.setBoolean(OptionKey::TransOn, chkTrans_->isChecked());
     fActivated_ = false;
     target_.fSliderOpen = false;
     open_ = false;

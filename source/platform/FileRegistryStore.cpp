@@ -1,6 +1,7 @@
 #include "FileRegistryStore.h"
 
 #include "SafeFile.h"
+#include "UniqueFd.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -37,24 +38,17 @@ public:
     explicit WriteLock(const QString& file)
         : fd_(::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600))
     {
-        if (fd_ < 0)
+        if (!fd_.valid())
             qCWarning(lcRegistry) << "cannot open the lock file" << file << std::strerror(errno);
     }
-    ~WriteLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_); // releases the lock
-    }
-    WriteLock(const WriteLock&) = delete;
-    WriteLock& operator=(const WriteLock&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return fd_.valid(); }
 
     bool acquire(int waitMs)
     {
         const QDeadlineTimer deadline(waitMs);
-        while (fd_ >= 0) {
-            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+        while (fd_.valid()) {
+            if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0)
                 return true;
             if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired())
                 return false;
@@ -64,7 +58,7 @@ public:
     }
 
 private:
-    int fd_;
+    UniqueFd fd_; // closing it releases the lock
 };
 
 constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;

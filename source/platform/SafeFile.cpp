@@ -1,5 +1,7 @@
 #include "SafeFile.h"
 
+#include "UniqueFd.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -41,16 +43,6 @@ QString kindOf(mode_t mode)
     return QStringLiteral("not a regular file");
 }
 
-// Closes the descriptor when it goes out of scope.
-struct FdCloser {
-    int fd;
-    ~FdCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 bool writeAll(int fd, QByteArrayView bytes, int& error)
 {
     qsizetype done = 0;
@@ -73,20 +65,19 @@ NamedFileRead readNamedFile(const QString& path, qint64 maxBytes)
 {
     NamedFileRead r;
     const QByteArray name = QFile::encodeName(path);
-    int fd = -1;
+    UniqueFd file;
     do
-        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
+        file.reset(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    while (!file.valid() && errno == EINTR);
+    if (!file.valid()) {
         if (errno == ENOENT)
             return r;
         r.outcome = NamedFileRead::Outcome::Failed;
         r.problem = QStringLiteral("cannot open %1: %2").arg(path, systemText(errno));
         return r;
     }
-    const FdCloser closer{fd};
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
+    if (::fstat(file.get(), &st) != 0) {
         r.outcome = NamedFileRead::Outcome::Failed;
         r.problem = QStringLiteral("cannot read %1: %2").arg(path, systemText(errno));
         return r;
@@ -104,7 +95,7 @@ NamedFileRead readNamedFile(const QString& path, qint64 maxBytes)
         const qsizetype want = static_cast<qsizetype>(std::min(kReadChunk, room));
         const qsizetype before = r.bytes.size();
         r.bytes.resize(before + want);
-        const ssize_t n = ::read(fd, r.bytes.data() + before, static_cast<std::size_t>(want));
+        const ssize_t n = ::read(file.get(), r.bytes.data() + before, static_cast<std::size_t>(want));
         r.bytes.resize(before + std::max<qsizetype>(0, n));
         if (n < 0 && errno == EINTR)
             continue;
@@ -145,28 +136,29 @@ bool saveFileSafely(const QString& path, QByteArrayView bytes, QString* problem)
     // A fresh name beside it: the rename stays within one file system, and O_EXCL never opens
     // something another program put there.
     QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    UniqueFd file;
+    for (int attempt = 0; attempt < 16 && !file.valid(); ++attempt) {
         temporary = folder + "/." + QFile::encodeName(info.fileName()) + '.'
                   + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".new";
         do
-            fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        while (fd < 0 && errno == EINTR);
-        if (fd < 0 && errno != EEXIST)
+            file.reset(::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        while (!file.valid() && errno == EINTR);
+        if (!file.valid() && errno != EEXIST)
             break;
     }
-    if (fd < 0)
+    if (!file.valid())
         return fail(QStringLiteral("cannot write %1: cannot create a new file beside it: %2").arg(path, systemText(errno)));
     int error = 0;
-    bool written = writeAll(fd, bytes, error);
+    bool written = writeAll(file.get(), bytes, error);
     // The old file's permissions where the system lets them be kept; never a reason to fail.
     if (written && hadFile && S_ISREG(old.st_mode))
-        (void)::fchmod(fd, old.st_mode & 07777);
-    if (written && ::fsync(fd) != 0) {
+        (void)::fchmod(file.get(), old.st_mode & 07777);
+    if (written && ::fsync(file.get()) != 0) {
         error = errno;
         written = false;
     }
-    if (::close(fd) != 0 && written) {
+    // A write the file system deferred (NFS does) can still fail here.
+    if (file.close() != 0 && written) {
         error = errno;
         written = false;
     }
@@ -183,11 +175,8 @@ bool saveFileSafely(const QString& path, QByteArrayView bytes, QString* problem)
     if (hadFile && S_ISLNK(old.st_mode))
         qCInfo(lcFiles).noquote() << path << "was a symbolic link: it is replaced by a regular file, its target left as it is";
     // The new name on disk too, so a power cut after a save never brings back the old file.
-    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    if (const UniqueFd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.valid())
+        ::fsync(dir.get());
     return true;
 }
 

@@ -77,8 +77,8 @@ struct FakeTray : TrayIcon {
 };
 
 struct FakePlacement : WindowPlacement {
-    QPoint LoadPos(const QString&, QPoint fallback) override { return saved.value_or(fallback); }
-    void SavePos(const QString&, QPoint p) override { saved = p; }
+    QPoint LoadPos(OptionKey, QPoint fallback) override { return saved.value_or(fallback); }
+    void SavePos(OptionKey, QPoint p) override { saved = p; }
     std::optional<QPoint> saved;
 };
 

@@ -70,15 +70,15 @@ TEST(Placement, LeftBarTopInPixels)
 {
     MemorySettingsStore store;
     SettingsPlacement placement(store, Regional::russian());
-    EXPECT_EQ(placement.LoadPos(QStringLiteral("PosMain"), QPoint(5, 6)), QPoint(5, 6)) << "no key: where it is";
-    placement.SavePos(QStringLiteral("PosMain"), QPoint(412, 300));
+    EXPECT_EQ(placement.LoadPos(OptionKey::PosMain, QPoint(5, 6)), QPoint(5, 6)) << "no key: where it is";
+    placement.SavePos(OptionKey::PosMain, QPoint(412, 300));
     EXPECT_EQ(store.value(QStringLiteral("PosMain")), QStringLiteral("412|300"));
-    EXPECT_EQ(placement.LoadPos(QStringLiteral("PosMain"), {}), QPoint(412, 300));
+    EXPECT_EQ(placement.LoadPos(OptionKey::PosMain, {}), QPoint(412, 300));
     store.setValue(QStringLiteral("PosOpt"), QStringLiteral("-1200|300|7|x"));
-    EXPECT_EQ(placement.LoadPos(QStringLiteral("PosOpt"), {}), QPoint(-1200, 300)) << "not pulled back on screen; extra fields ignored";
+    EXPECT_EQ(placement.LoadPos(OptionKey::PosOpt, {}), QPoint(-1200, 300)) << "not pulled back on screen; extra fields ignored";
     for (const char* bad : {"", "412", "a|b", "1e300|5"}) {
         store.setValue(QStringLiteral("PosOpt"), QString::fromLatin1(bad));
-        EXPECT_EQ(placement.LoadPos(QStringLiteral("PosOpt"), QPoint(9, 9)), QPoint(9, 9)) << bad;
+        EXPECT_EQ(placement.LoadPos(OptionKey::PosOpt, QPoint(9, 9)), QPoint(9, 9)) << bad;
     }
 }
 

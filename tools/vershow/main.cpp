@@ -9,6 +9,7 @@
 
 #include "NoticeTexts.h"
 #include "PrivateFolder.h"
+#include "UniqueFd.h"
 #include "VersionArgument.h"
 
 #include <QApplication>
@@ -72,14 +73,14 @@ bool onlyNotice()
     const QString folder = tb::commandChannelFolder();
     if (tb::privateFolderProblem(folder))
         return true;
-    const int fd = ::open(QFile::encodeName(folder + QStringLiteral("/vershow.lock")).constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-    if (fd < 0)
+    tb::UniqueFd lock(::open(QFile::encodeName(folder + QStringLiteral("/vershow.lock")).constData(),
+                             O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600));
+    if (!lock.valid())
         return true;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return true; // kept open (and locked) until the program ends
-    ::close(fd);
-    return false;
+    if (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
+    lock.release(); // kept open (and locked) until the program ends
+    return true;
 }
 
 } // namespace

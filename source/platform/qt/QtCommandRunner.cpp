@@ -1,5 +1,7 @@
 #include "QtCommandRunner.h"
 
+#include "UniqueFd.h"
+
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QTimer>
@@ -146,16 +148,14 @@ void QtCompanionProcess::stop(std::function<void()> done)
 
 bool loopbackUdpPortTaken(quint16 port)
 {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    const UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!fd.valid())
         return false;
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool taken = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 && errno == EADDRINUSE;
-    ::close(fd);
-    return taken;
+    return ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 && errno == EADDRINUSE;
 }
 
 } // namespace tb

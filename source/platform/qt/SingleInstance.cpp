@@ -1,12 +1,12 @@
 #include "SingleInstance.h"
 
 #include "SystemError.h"
+#include "UniqueFd.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
@@ -44,21 +44,18 @@ bool privateFolder(const QString& folder)
     return true;
 }
 
-// A socket connected to the one at `path`; -1 (errno set) when nobody listens there.
-int connectTo(const QByteArray& path)
+// A socket connected to the one at `path`; none (errno set) when nobody listens there.
+UniqueFd connectTo(const QByteArray& path)
 {
     sockaddr_un address {};
     if (!makeAddress(path, address)) {
         errno = ENAMETOOLONG;
-        return -1;
+        return {};
     }
-    const int fd = ::socket(AF_UNIX, kSocketFlags, 0);
-    if (fd < 0 || ::connect(fd, asAddress(address), sizeof address) == 0)
-        return fd;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return -1;
+    UniqueFd fd(::socket(AF_UNIX, kSocketFlags, 0));
+    if (fd.valid() && ::connect(fd.get(), asAddress(address), sizeof address) != 0)
+        fd.reset();
+    return fd;
 }
 
 // One accepted connection. It reads the request as it comes, runs the handler, confirms and
@@ -66,11 +63,11 @@ int connectTo(const QByteArray& path)
 // in it waits, so the event loop goes on meanwhile.
 class ShowRequest final : public QObject {
 public:
-    ShowRequest(int fd, std::function<void()> onRequest, QObject* parent)
+    ShowRequest(UniqueFd fd, std::function<void()> onRequest, QObject* parent)
         : QObject(parent)
-        , fd_(fd)
+        , fd_(std::move(fd))
         , onRequest_(std::move(onRequest))
-        , notifier_(fd, QSocketNotifier::Read)
+        , notifier_(fd_.get(), QSocketNotifier::Read)
     {
         QObject::connect(&notifier_, &QSocketNotifier::activated, this, [this] { read(); });
         QObject::connect(&timer_, &QTimer::timeout, this, [this] {
@@ -80,11 +77,8 @@ public:
         timer_.setSingleShot(true);
         timer_.start(kServeTimeoutMs);
     }
-    ~ShowRequest() override
-    {
-        notifier_.setEnabled(false);
-        ::close(fd_);
-    }
+    // The notifier goes before the socket it watches (members end in reverse order).
+    ~ShowRequest() override { notifier_.setEnabled(false); }
     ShowRequest(const ShowRequest&) = delete;
     ShowRequest& operator=(const ShowRequest&) = delete;
 
@@ -98,7 +92,7 @@ private:
         deleteLater();
     }
 
-    int fd_;
+    UniqueFd fd_;
     std::function<void()> onRequest_;
     QSocketNotifier notifier_;
     QTimer timer_;
@@ -108,7 +102,7 @@ private:
 void ShowRequest::read()
 {
     std::array<char, kRequest.size()> bytes {};
-    const ssize_t n = ::recv(fd_, bytes.data(), static_cast<std::size_t>(kRequest.size() - request_.size()), MSG_DONTWAIT);
+    const ssize_t n = ::recv(fd_.get(), bytes.data(), static_cast<std::size_t>(kRequest.size() - request_.size()), MSG_DONTWAIT);
     if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
         return;
     if (n <= 0) {
@@ -133,7 +127,7 @@ void ShowRequest::read()
     if (!alive)
         return;
     // A fresh socket's buffer takes the line at once.
-    if (::send(fd_, kConfirmation.data(), static_cast<std::size_t>(kConfirmation.size()), MSG_NOSIGNAL | MSG_DONTWAIT) < 0)
+    if (::send(fd_.get(), kConfirmation.data(), static_cast<std::size_t>(kConfirmation.size()), MSG_NOSIGNAL | MSG_DONTWAIT) < 0)
         qCDebug(lcInstance) << "the asking start left before it was confirmed";
     finish();
 }
@@ -147,13 +141,12 @@ SingleInstance::SingleInstance(QString folder)
 
 SingleInstance::~SingleInstance()
 {
-    if (listenFd_ >= 0) {
+    if (listenFd_.valid()) {
         listener_.reset(); // and with it the connections being served
-        ::close(listenFd_);
+        listenFd_.reset();
         ::unlink(QFile::encodeName(socketPath()).constData());
     }
-    if (lockFd_ >= 0)
-        ::close(lockFd_); // lets go of the lock, once the socket file is gone
+    lockFd_.reset(); // lets go of the lock, once the socket file is gone
 }
 
 QString SingleInstance::lockPath() const
@@ -168,27 +161,26 @@ QString SingleInstance::socketPath() const
 
 bool SingleInstance::tryBecomePrimary()
 {
-    if (lockFd_ >= 0)
+    if (lockFd_.valid())
         return true;
     if (!privateFolder(folder_))
         return true;
     // Close-on-exec: the programs the indicator starts must not inherit (and outlive it with) the lock.
-    const int fd = ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    UniqueFd fd(::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd.valid()) {
         qCWarning(lcInstance).noquote() << "cannot open" << lockPath() << "-" << errnoText(errno)
                                         << "- a second start is not detected";
         return true;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
-        ::close(fd);
         if (error == EWOULDBLOCK)
             return false;
         qCWarning(lcInstance).noquote() << "cannot lock" << lockPath() << "-" << errnoText(error)
                                         << "- a second start is not detected";
         return true;
     }
-    lockFd_ = fd;
+    lockFd_ = std::move(fd);
     listen();
     return true;
 }
@@ -199,19 +191,19 @@ void SingleInstance::listen()
     // A socket file left by a crashed instance is in the way; no one listens at it any more.
     ::unlink(path.constData());
     sockaddr_un address {};
-    int fd = -1;
+    UniqueFd fd;
     if (!makeAddress(path, address)) {
         errno = ENAMETOOLONG;
-    } else if ((fd = ::socket(AF_UNIX, kSocketFlags, 0)) >= 0 && ::bind(fd, asAddress(address), sizeof address) == 0
-        && ::listen(fd, SOMAXCONN) == 0) {
-        listenFd_ = fd;
-        listener_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        QObject::connect(listener_.get(), &QSocketNotifier::activated, listener_.get(), [this] { acceptPending(); });
-        return;
+    } else {
+        fd.reset(::socket(AF_UNIX, kSocketFlags, 0));
+        if (fd.valid() && ::bind(fd.get(), asAddress(address), sizeof address) == 0 && ::listen(fd.get(), SOMAXCONN) == 0) {
+            listenFd_ = std::move(fd);
+            listener_ = std::make_unique<QSocketNotifier>(listenFd_.get(), QSocketNotifier::Read);
+            QObject::connect(listener_.get(), &QSocketNotifier::activated, listener_.get(), [this] { acceptPending(); });
+            return;
+        }
     }
     const int error = errno;
-    if (fd >= 0)
-        ::close(fd);
     qCWarning(lcInstance).noquote() << "cannot listen at" << socketPath() << "-" << errnoText(error)
                                     << "- a second start cannot bring this one to the front";
 }
@@ -219,38 +211,36 @@ void SingleInstance::listen()
 void SingleInstance::acceptPending()
 {
     for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
+        UniqueFd fd(::accept4(listenFd_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd.valid()) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
             if (errno != EAGAIN && errno != EWOULDBLOCK)
                 qCWarning(lcInstance).noquote() << "cannot accept a request to show the window -" << errnoText(errno);
             return;
         }
-        if (!peerIsSameUser(fd)) {
+        if (!peerIsSameUser(fd.get())) {
             qCWarning(lcInstance) << "a request to show the window from another user was refused";
         } else if (listener_->children().size() >= kMaxConnections) {
             qCWarning(lcInstance) << "a request to show the window was refused:" << kMaxConnections << "are open already";
         } else {
             new ShowRequest(
-                fd,
+                std::move(fd),
                 [this] {
                     if (onActivateRequested)
                         onActivateRequested();
                 },
                 listener_.get());
-            continue;
         }
-        ::close(fd);
     }
 }
 
 bool SingleInstance::notifyPrimary(std::chrono::milliseconds wait)
 {
     const QDeadlineTimer deadline(wait);
-    int fd = -1;
+    UniqueFd fd;
     // The holder of the lock listens a moment after taking it: try again until then.
-    while ((fd = connectTo(QFile::encodeName(socketPath()))) < 0) {
+    while (!(fd = connectTo(QFile::encodeName(socketPath()))).valid()) {
         const int error = errno;
         if (deadline.hasExpired()) {
             qCWarning(lcInstance).noquote() << "the running instance does not listen at" << socketPath() << "-"
@@ -259,13 +249,12 @@ bool SingleInstance::notifyPrimary(std::chrono::milliseconds wait)
         }
         QThread::msleep(20);
     }
-    const auto closeSocket = qScopeGuard([fd] { ::close(fd); });
     QByteArray answer;
-    if (::send(fd, kRequest.data(), static_cast<std::size_t>(kRequest.size()), MSG_NOSIGNAL) == kRequest.size()) {
+    if (::send(fd.get(), kRequest.data(), static_cast<std::size_t>(kRequest.size()), MSG_NOSIGNAL) == kRequest.size()) {
         std::array<char, kConfirmation.size()> bytes {};
-        pollfd readable {fd, POLLIN, 0};
+        pollfd readable {fd.get(), POLLIN, 0};
         while (answer.size() < kConfirmation.size() && ::poll(&readable, 1, static_cast<int>(deadline.remainingTime())) > 0) {
-            const ssize_t n = ::recv(fd, bytes.data(), static_cast<std::size_t>(kConfirmation.size() - answer.size()), 0);
+            const ssize_t n = ::recv(fd.get(), bytes.data(), static_cast<std::size_t>(kConfirmation.size() - answer.size()), 0);
             if (n <= 0)
                 break;
             answer.append(bytes.data(), n);

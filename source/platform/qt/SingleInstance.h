@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PrivateFolder.h"
+#include "UniqueFd.h"
 
 #include <QString>
 
@@ -38,7 +39,7 @@ public:
     std::function<void()> onActivateRequested;
 
     // Whether this process holds the lock (false where the check is off).
-    bool holdsLock() const { return lockFd_ >= 0; }
+    bool holdsLock() const { return lockFd_.valid(); }
     const QString& folder() const { return folder_; }
     QString lockPath() const;
     QString socketPath() const;
@@ -48,8 +49,8 @@ private:
     void acceptPending();
 
     QString folder_;
-    int lockFd_ = -1;
-    int listenFd_ = -1;
+    UniqueFd lockFd_;
+    UniqueFd listenFd_;
     // Watches the listening socket; the connections being served are its children.
     std::unique_ptr<QSocketNotifier> listener_;
 };

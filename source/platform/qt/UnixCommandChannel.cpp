@@ -3,6 +3,7 @@
 #include "Codepage.h"
 #include "CommandFrame.h"
 #include "SystemError.h"
+#include "UniqueFd.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -35,27 +36,6 @@ constexpr std::size_t kMaxConnections = 128;
 // connections cannot hold every place and lock senders out.
 constexpr int kIdleMs = 2000;
 constexpr int kSocketFlags = SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC;
-
-// A file descriptor closed when it goes out of scope.
-class Fd {
-public:
-    explicit Fd(int fd)
-        : fd_(fd)
-    {
-    }
-    ~Fd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
 
 // The folder is private to this user (PrivateFolder.h) and short enough for socket paths.
 bool preparePrivateFolder(const QString& folder)
@@ -130,12 +110,12 @@ public:
 
 private:
     struct Listener {
-        int fd = -1;
+        UniqueFd fd;
         std::function<void(const QString&)> onText;
         std::unique_ptr<QSocketNotifier> notifier;
     };
     struct Connection {
-        int fd = -1;
+        UniqueFd fd;
         qint32 handle = 0;
         CommandFrameReader reader;
         bool busy = false; // its change handler runs: nothing more is read from it meanwhile
@@ -201,8 +181,8 @@ std::optional<qint32> UnixCommandChannel::Core::openListener(std::function<void(
 {
     if (!usable_)
         return std::nullopt;
-    Fd fd(::socket(AF_UNIX, kSocketFlags, 0));
-    if (fd.get() < 0) {
+    UniqueFd fd(::socket(AF_UNIX, kSocketFlags, 0));
+    if (!fd.valid()) {
         qCWarning(lcIpc).noquote() << "cannot create a socket:" << errnoText(errno);
         return std::nullopt;
     }
@@ -224,9 +204,9 @@ std::optional<qint32> UnixCommandChannel::Core::openListener(std::function<void(
             return std::nullopt;
         }
         Listener& listener = listeners_[handle];
-        listener.fd = fd.release();
+        listener.fd = std::move(fd);
         listener.onText = std::move(onText);
-        listener.notifier = watch(listener.fd, [this, handle] { acceptPending(handle); });
+        listener.notifier = watch(listener.fd.get(), [this, handle] { acceptPending(handle); });
         qCDebug(lcIpc) << "endpoint" << handle << "opened";
         return handle;
     }
@@ -249,7 +229,6 @@ void UnixCommandChannel::Core::closeListener(qint32 handle)
         closeConnection(id);
     ::unlink(pathOf(handle).constData());
     drop(it->second.notifier);
-    ::close(it->second.fd);
     listeners_.erase(it);
     // A name another process has published since points elsewhere and stays.
     for (auto p = published_.begin(); p != published_.end();) {
@@ -273,8 +252,8 @@ void UnixCommandChannel::Core::acceptPending(qint32 handle)
         const auto it = listeners_.find(handle);
         if (it == listeners_.end())
             return;
-        Fd fd(::accept4(it->second.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
-        if (fd.get() < 0) {
+        UniqueFd fd(::accept4(it->second.fd.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd.valid()) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
             if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -295,9 +274,9 @@ void UnixCommandChannel::Core::acceptPending(qint32 handle)
         }
         const quint64 id = nextId_++;
         Connection& connection = connections_[id];
-        connection.fd = fd.release();
+        connection.fd = std::move(fd);
         connection.handle = handle;
-        connection.notifier = watch(connection.fd, [this, id] { serve(id); });
+        connection.notifier = watch(connection.fd.get(), [this, id] { serve(id); });
         if (!idleSweep_ && QCoreApplication::instance()) {
             idleSweep_ = std::make_unique<QTimer>();
             QObject::connect(idleSweep_.get(), &QTimer::timeout, [this] { closeIdle(); });
@@ -328,7 +307,7 @@ void UnixCommandChannel::Core::serve(quint64 id)
         return;
     ssize_t n = 0;
     do
-        n = ::recv(it->second.fd, readBuffer_.get(), kReadChunk, MSG_DONTWAIT);
+        n = ::recv(it->second.fd.get(), readBuffer_.get(), kReadChunk, MSG_DONTWAIT);
     while (n < 0 && errno == EINTR);
     if (n < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -361,7 +340,7 @@ void UnixCommandChannel::Core::serve(quint64 id)
         it = connections_.find(id);
         if (it == connections_.end())
             return; // closed while its handler ran
-        if (::send(it->second.fd, &kFrameAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT) != 1) {
+        if (::send(it->second.fd.get(), &kFrameAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT) != 1) {
             qCDebug(lcIpc) << "endpoint" << it->second.handle << "could not acknowledge: the sender is gone or reads nothing";
             closeConnection(id);
             return;
@@ -389,7 +368,6 @@ void UnixCommandChannel::Core::closeConnection(quint64 id)
     if (it == connections_.end())
         return;
     drop(it->second.notifier);
-    ::close(it->second.fd);
     connections_.erase(it);
 }
 
@@ -458,13 +436,13 @@ bool UnixCommandChannel::Core::waitServing(int fd, short events, const QDeadline
             fds.push_back({fd, events, 0});
         for (Core* core : live()) {
             for (const auto& [handle, listener] : core->listeners_) {
-                fds.push_back({listener.fd, POLLIN, 0});
+                fds.push_back({listener.fd.get(), POLLIN, 0});
                 owners.push_back({core, true, static_cast<quint64>(handle)});
             }
             for (const auto& [id, connection] : core->connections_) {
                 if (connection.busy)
                     continue;
-                fds.push_back({connection.fd, POLLIN, 0});
+                fds.push_back({connection.fd.get(), POLLIN, 0});
                 owners.push_back({core, false, id});
             }
         }
@@ -506,8 +484,8 @@ bool UnixCommandChannel::Core::setText(qint32 handle, const QString& text)
         return false;
     }
     const QDeadlineTimer deadline(kAckWaitMs);
-    Fd fd(::socket(AF_UNIX, kSocketFlags, 0));
-    if (fd.get() < 0 || connectTo(fd.get(), handle, deadline) != Reached::Yes)
+    UniqueFd fd(::socket(AF_UNIX, kSocketFlags, 0));
+    if (!fd.valid() || connectTo(fd.get(), handle, deadline) != Reached::Yes)
         return false;
     for (qsizetype sent = 0; sent < frame->size();) {
         const ssize_t n = ::send(
@@ -578,8 +556,8 @@ std::optional<qint32> UnixCommandChannel::Core::lookup(const QString& name)
         qCWarning(lcIpc).noquote() << name << "points at" << QByteArray(target.data(), n) << "which is no endpoint";
         return std::nullopt;
     }
-    Fd fd(::socket(AF_UNIX, kSocketFlags, 0));
-    if (fd.get() < 0)
+    UniqueFd fd(::socket(AF_UNIX, kSocketFlags, 0));
+    if (!fd.valid())
         return std::nullopt;
     switch (connectTo(fd.get(), *handle, QDeadlineTimer(kAckWaitMs))) {
     case Reached::Yes:

@@ -9,6 +9,8 @@
 namespace tb {
 
 namespace {
+// Plain descriptors, not UniqueFd: the signal handler writes to the second, and an owner's
+// destructor run at exit could close it (or leave its number to another file) under a late signal.
 int pipeFds[2] = {-1, -1};
 
 void onSignal(int number)

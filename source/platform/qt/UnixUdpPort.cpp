@@ -169,33 +169,29 @@ std::optional<SocketAddress> destination(const SocketAddress& address, quint16 p
     return fromSockaddr(reinterpret_cast<const sockaddr*>(&v4), sizeof v4);
 }
 
-// A datagram socket bound to any local address of the family at a system-chosen port; the
-// socket, or -1 with errno set.
-int boundSocket(int family)
+// A datagram socket bound to any local address of the family at a system-chosen port; none
+// (errno set) when that fails.
+UniqueFd boundSocket(int family)
 {
-    const int fd = ::socket(family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
+    UniqueFd fd(::socket(family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd.valid())
+        return fd;
     int result;
     if (family == AF_INET6) {
         const int dualStack = 0;
-        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &dualStack, sizeof dualStack);
+        ::setsockopt(fd.get(), IPPROTO_IPV6, IPV6_V6ONLY, &dualStack, sizeof dualStack);
         sockaddr_in6 any {};
         any.sin6_family = AF_INET6;
         any.sin6_addr = in6addr_any;
-        result = ::bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any);
+        result = ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&any), sizeof any);
     } else {
         sockaddr_in any {};
         any.sin_family = AF_INET;
         any.sin_addr.s_addr = htonl(INADDR_ANY);
-        result = ::bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any);
+        result = ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&any), sizeof any);
     }
-    if (result != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return -1;
-    }
+    if (result != 0)
+        fd.reset();
     return fd;
 }
 
@@ -234,26 +230,26 @@ BindResult UnixUdpPort::bind()
 {
     releaseSocket();
     int family = AF_INET6;
-    int fd = boundSocket(family);
-    if (fd < 0 && (errno == EAFNOSUPPORT || errno == EADDRNOTAVAIL || errno == EPROTONOSUPPORT)) {
+    UniqueFd fd = boundSocket(family);
+    if (!fd.valid() && (errno == EAFNOSUPPORT || errno == EADDRNOTAVAIL || errno == EPROTONOSUPPORT)) {
         // A system with IPv6 switched off refuses the dual-stack address; IPv4 alone still serves.
         qCDebug(lcUdp) << "dual-stack bind failed, trying IPv4 only:" << errnoText(errno);
         family = AF_INET;
         fd = boundSocket(family);
     }
-    if (fd < 0) {
+    if (!fd.valid()) {
         const BindResult failure = bindFailure(errno);
         qCWarning(lcUdp) << "cannot bind a UDP port:" << failure.error << failure.description;
         return failure;
     }
     SocketAddress local;
-    if (::getsockname(fd, filledBy(local), &local.length) == 0)
+    if (::getsockname(fd.get(), filledBy(local), &local.length) == 0)
         localPort_ = portOf(local);
-    fd_ = fd;
+    fd_ = std::move(fd);
     family_ = family;
     if (!buffer_)
         buffer_ = std::make_unique_for_overwrite<char[]>(kMaxDatagramSize);
-    notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    notifier_ = std::make_unique<QSocketNotifier>(fd_.get(), QSocketNotifier::Read);
     const std::weak_ptr<char> alive = alive_;
     const quint64 session = session_;
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this, alive, session] {
@@ -276,7 +272,7 @@ void UnixUdpPort::send(const QString& host, quint16 port, const QByteArray& data
         qCWarning(lcUdp) << "THERMOBADGE_LOOPBACK_ONLY is set: refused to send to" << host;
         return finish({});
     }
-    if (fd_ < 0) {
+    if (!fd_.valid()) {
         qCDebug(lcUdp) << "not bound: nothing sent to" << host;
         return finish({});
     }
@@ -309,7 +305,7 @@ void UnixUdpPort::close()
 
 bool UnixUdpPort::isBound() const
 {
-    return fd_ >= 0;
+    return fd_.valid();
 }
 
 void UnixUdpPort::setArrivalHandler(Arrival handler)
@@ -368,7 +364,7 @@ void UnixUdpPort::readPending()
     // readable then, and whatever else is due runs first.
     for (int count = 0; count < readBatchLimit_; ++count) {
         SocketAddress sender;
-        const ssize_t size = ::recvfrom(fd_, buffer_.get(), kMaxDatagramSize, 0, filledBy(sender), &sender.length);
+        const ssize_t size = ::recvfrom(fd_.get(), buffer_.get(), kMaxDatagramSize, 0, filledBy(sender), &sender.length);
         if (size < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK)
                 return;
@@ -435,7 +431,7 @@ void UnixUdpPort::lookedUp(const QString& name, const std::vector<SocketAddress>
         qCDebug(lcUdp) << "no usable address for" << name << failure << found.size() << "found";
     const quint64 session = session_;
     for (const WaitingSend& send : sends) {
-        const SendOutcome outcome = address && fd_ >= 0 ? transmit(*address, send.port, send.data) : SendOutcome {};
+        const SendOutcome outcome = address && fd_.valid() ? transmit(*address, send.port, send.data) : SendOutcome {};
         if (send.done && !dispatch(send.done, outcome, "the send handler"))
             return;
         if (session != session_)
@@ -452,7 +448,7 @@ SendOutcome UnixUdpPort::transmit(const SocketAddress& address, quint16 port, co
     }
     ssize_t sent;
     do
-        sent = ::sendto(fd_, data.constData(), static_cast<std::size_t>(data.size()), 0, asSockaddr(*to), to->length);
+        sent = ::sendto(fd_.get(), data.constData(), static_cast<std::size_t>(data.size()), 0, asSockaddr(*to), to->length);
     while (sent < 0 && errno == EINTR);
     if (sent != data.size()) {
         qCDebug(lcUdp) << "send to" << addressText(address) << port << "failed:" << errnoText(errno);
@@ -484,9 +480,7 @@ void UnixUdpPort::releaseSocket()
         else
             notifier_.reset();
     }
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
     localPort_ = 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UdpPort.h"
+#include "UniqueFd.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
@@ -78,7 +79,7 @@ private:
     bool dispatch(const Handler& handler, const Arg& arg, const char* what);
     void releaseSocket();
 
-    int fd_ = -1;
+    UniqueFd fd_;
     quint64 session_ = 0; // counts bindings and closes; work of an older one comes to nothing
     int family_ = 0; // of the bound socket: AF_INET6 (dual-stack) or AF_INET
     quint16 localPort_ = 0;
