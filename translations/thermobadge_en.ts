@@ -835,7 +835,7 @@ No access!</translation>
     </message>
     <message>
         <source>Регулирование: клавиши стрелок, PgUp, PgDn</source>
-        <translation>Adjust: arrow keys, PgUp, PgDn</translation>
+        <translation>Arrow keys, PgUp, PgDn</translation>
     </message>
     <message>
         <source>Вкл.</source>

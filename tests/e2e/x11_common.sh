@@ -6,6 +6,10 @@ for tool in $needs; do
 done
 
 tmp=$(mktemp -d)
+# The C locale unless a script says otherwise (LANG=... start_indicator): the program then
+# speaks Russian, as written, whatever the desktop that runs the tests speaks.
+unset LC_ALL LC_MESSAGES LANGUAGE
+export LANG=C.UTF-8
 pids=()
 # A runtime folder of its own: the command channel and the one-instance lock live there, so a
 # test never meets an indicator the user (or another test) runs.
