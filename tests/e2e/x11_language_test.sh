@@ -33,14 +33,6 @@ is_dialog() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_W
 dialog_window() { for w in $(xdotool search --onlyvisible --class ThermoBadge 2>/dev/null); do is_dialog "$w" && { echo "$w"; return 0; }; done; return 1; }
 has_dialog() { [ -n "$(dialog_window)" ]; }
 no_dialog() { ! has_dialog; }
-# A menu is an override-redirect window of the program with no title, taller than a tooltip.
-popup_open() {
-  for w in $(xdotool search --onlyvisible --class ThermoBadge 2>/dev/null); do
-    xprop -id "$w" WM_NAME 2>/dev/null | grep -Eq '= ("")?$' || continue
-    xwininfo -id "$w" | awk '/Override Redirect State: yes/ {o=1} /Height:/ {h=$2} END {exit !(o && h > 64)}' && return 0
-  done
-  return 1
-}
 open_menu() {
   read -r wx wy <<<"$(origin)"
   xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
