@@ -33,10 +33,16 @@ is_dialog() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_W
 dialog_window() { for w in $(xdotool search --onlyvisible --class ThermoBadge 2>/dev/null); do is_dialog "$w" && { echo "$w"; return 0; }; done; return 1; }
 has_dialog() { [ -n "$(dialog_window)" ]; }
 no_dialog() { ! has_dialog; }
+# A right click on the window opens the menu; a click that comes while a closing window still
+# holds the pointer is lost, so it is tried again.
 open_menu() {
   read -r wx wy <<<"$(origin)"
-  xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
-  waitfor 5 popup_open || fail "a right click on the window opened no menu"
+  for attempt in 1 2 3; do
+    xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
+    waitfor 3 popup_open && break
+    [ "$attempt" = 3 ] && fail "a right click on the window opened no menu"
+    xdotool key Escape
+  done
   sleep 0.5 # the menu grabs the keyboard just after it appears
 }
 # The about box (second item from the end of the menu) is titled TITLE; Esc closes it.
