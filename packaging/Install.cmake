@@ -1,6 +1,7 @@
 # Installation: `cmake --install <build> --prefix P` lays out the installed tree.
 #   P/lib/thermobadge/        the program folder as in the build tree: the indicator, its
-#                             companions, the server, ThermoBadge.ini, ThermoBadge.png, FotoMark/
+#                             companions, the server, ThermoBadge.ini, ThermoBadge.png, FotoMark/,
+#                             translations/
 #   P/bin/                    thermobadge and thermobadge-server, relative links into it, so the
 #                             tree works wherever it is put (the indicator finds its folder from
 #                             its real path)
@@ -16,6 +17,8 @@ if(TARGET lookeditor)
   list(APPEND _programs lookeditor)
 endif()
 install(TARGETS ${_programs} RUNTIME DESTINATION ${THERMOBADGE_INSTALL_PROGRAM_DIR})
+# The programs' texts in English (translations/).
+install(FILES ${THERMOBADGE_QM_FILES} DESTINATION ${THERMOBADGE_INSTALL_PROGRAM_DIR}/translations)
 # Everything the build copies beside the programs (skin list, program icon, skins).
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/ DESTINATION ${THERMOBADGE_INSTALL_PROGRAM_DIR})
 

@@ -9,6 +9,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libxcb1-dev
   # Qt's own dialogs (colour chooser, file dialogs, Yes/No buttons) in the interface language.
   qt6-translations-l10n
+  # lupdate and lrelease (qt_add_translations): the program's own texts in English, built from
+  # the .ts file in translations/.
+  qt6-l10n-tools qt6-tools-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core

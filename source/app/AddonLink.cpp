@@ -3,6 +3,8 @@
 #include "CommandFrame.h"
 #include "TemperatureText.h"
 
+#include <QCoreApplication>
+
 namespace tb {
 
 bool AddonLink::attach(AddonLinkTarget target)
@@ -42,8 +44,8 @@ void AddonLink::RunOptDll()
         return;
     const QString path = target_->AppDir + QStringLiteral("ThermoBadgeOpt.dll");
     if (!env_.launcher.isRegularFile(path)) {
-        env_.messages.show(
-            MessageBoxes::Icon::Critical, QStringLiteral("Ошибка..."), QStringLiteral("Не найден модуль: \r\n") + path);
+        env_.messages.show(MessageBoxes::Icon::Critical, QCoreApplication::translate("AddonLink", "Ошибка..."),
+            QCoreApplication::translate("AddonLink", "Не найден модуль: \r\n") + path);
         return;
     }
     if (!endpoint_)

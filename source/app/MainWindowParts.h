@@ -87,10 +87,13 @@ public:
 // The items of the pop-up menu that run a command.
 enum class MenuItem { Show, Top, Ind, IndPos, IndSize, SelectSkin, Format, Scale, Trans, Options, Town, About, Exit };
 
-// Captions of the marker position items, by position index.
-inline const QStringList kIndPosCaptions = {QStringLiteral("Верх-Слева"),   QStringLiteral("Низ-Справа"),
-                                            QStringLiteral("Верх-Справа"),  QStringLiteral("Низ-Слева"),
-                                            QStringLiteral("Центр-Сверху"), QStringLiteral("Центр-Снизу")};
+// Captions of the marker position items, by position index (the menu translates them).
+inline const QStringList kIndPosCaptions = {QStringLiteral(QT_TRANSLATE_NOOP("PopupMenuWidget", "Верх-Слева")),
+    QStringLiteral(QT_TRANSLATE_NOOP("PopupMenuWidget", "Низ-Справа")),
+    QStringLiteral(QT_TRANSLATE_NOOP("PopupMenuWidget", "Верх-Справа")),
+    QStringLiteral(QT_TRANSLATE_NOOP("PopupMenuWidget", "Низ-Слева")),
+    QStringLiteral(QT_TRANSLATE_NOOP("PopupMenuWidget", "Центр-Сверху")),
+    QStringLiteral(QT_TRANSLATE_NOOP("PopupMenuWidget", "Центр-Снизу"))};
 // Captions of the marker size items, by size index; the number is the size.
 inline const QStringList kIndSizeCaptions = {QStringLiteral("14"), QStringLiteral("19"), QStringLiteral("23"),
                                              QStringLiteral("30"), QStringLiteral("35"), QStringLiteral("42")};

@@ -45,6 +45,7 @@ constexpr std::array<OptionRow, kOptionKeyCount> kRows = {{
     {OptionKey::TrCol3, "TrCol3", "65535", OptionKind::Int32},
     {OptionKey::Town, "Town", "", OptionKind::Text},
     {OptionKey::TownAt, "TownAt", "", OptionKind::Text},
+    {OptionKey::Lang, "Lang", "", OptionKind::Text},
 }};
 
 constexpr bool rowsInKeyOrder()

@@ -57,9 +57,10 @@ enum class OptionKey : quint8 {
     TrCol3,
     Town,         // the town chosen last, as shown
     TownAt,       // its coordinates, as written to the server's setup
+    Lang,         // the interface language: "ru", "en", or empty for the desktop's
 };
 
-inline constexpr std::size_t kOptionKeyCount = std::size_t(OptionKey::TownAt) + 1;
+inline constexpr std::size_t kOptionKeyCount = std::size_t(OptionKey::Lang) + 1;
 
 // The keys of the tray icon's colours, by colour index ("TrCol0" to "TrCol3").
 inline constexpr std::array<OptionKey, 4> kTrColKeys{OptionKey::TrCol0, OptionKey::TrCol1, OptionKey::TrCol2, OptionKey::TrCol3};

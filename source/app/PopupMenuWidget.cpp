@@ -3,6 +3,7 @@
 #include "TemperatureText.h"
 
 #include <QActionGroup>
+#include <QCoreApplication>
 
 namespace tb {
 
@@ -27,33 +28,36 @@ PopupMenuWidget::PopupMenuWidget()
             onAboutToShow();
     });
 
-    mnuShow_ = command(mnuPopUp_, "mnuShow", QStringLiteral("Скрыть"), MenuItem::Show);
-    mnuTop_ = command(mnuPopUp_, "mnuTop", QStringLiteral("Впереди"), MenuItem::Top, 0, true);
+    mnuShow_ = command(mnuPopUp_, "mnuShow", QCoreApplication::translate("PopupMenuWidget", "Скрыть"), MenuItem::Show);
+    mnuTop_ = command(mnuPopUp_, "mnuTop", QCoreApplication::translate("PopupMenuWidget", "Впереди"), MenuItem::Top, 0, true);
 
-    mnuIndM_.setTitle(QStringLiteral("Инд-р t°"));
+    mnuIndM_.setTitle(QCoreApplication::translate("PopupMenuWidget", "Инд-р t°"));
     mnuIndM_.setObjectName(QStringLiteral("mnuIndM"));
     mnuPopUp_.addMenu(&mnuIndM_);
-    mnuInd_ = command(mnuIndM_, "mnuInd", QStringLiteral("Задействовать"), MenuItem::Ind, 0, true);
+    mnuInd_
+        = command(mnuIndM_, "mnuInd", QCoreApplication::translate("PopupMenuWidget", "Задействовать"), MenuItem::Ind, 0, true);
     mnuIndM_.addSeparator()->setObjectName(QStringLiteral("l0"));
-    mnuIndPosM_.setTitle(QStringLiteral("Положение"));
+    mnuIndPosM_.setTitle(QCoreApplication::translate("PopupMenuWidget", "Положение"));
     mnuIndPosM_.setObjectName(QStringLiteral("mnuIndPosM"));
     mnuIndM_.addMenu(&mnuIndPosM_);
-    mnuIndSizeM_.setTitle(QStringLiteral("Размер"));
+    mnuIndSizeM_.setTitle(QCoreApplication::translate("PopupMenuWidget", "Размер"));
     mnuIndSizeM_.setObjectName(QStringLiteral("mnuIndSizeM"));
     mnuIndM_.addMenu(&mnuIndSizeM_);
     QActionGroup* positions = radioGroup(&mnuIndPosM_);
     QActionGroup* sizes = radioGroup(&mnuIndSizeM_);
     for (int i = 0; i < 6; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        mnuIndPos_[at] = command(mnuIndPosM_, "mnuIndPos", kIndPosCaptions[i], MenuItem::IndPos, i, true);
+        mnuIndPos_[at] = command(mnuIndPosM_, "mnuIndPos",
+            QCoreApplication::translate("PopupMenuWidget", kIndPosCaptions[i].toUtf8().constData()), MenuItem::IndPos, i, true);
         positions->addAction(mnuIndPos_[at]);
         mnuIndSize_[at] = command(mnuIndSizeM_, "mnuIndSize", kIndSizeCaptions[i], MenuItem::IndSize, i, true);
         sizes->addAction(mnuIndSize_[at]);
     }
 
     mnuPopUp_.addSeparator()->setObjectName(QStringLiteral("l1"));
-    mnuSelectSkin_ = command(mnuPopUp_, "mnuSelectSkin", QStringLiteral("Вид"), MenuItem::SelectSkin, 0, true);
-    mnuFmtM_.setTitle(QStringLiteral("Формат"));
+    mnuSelectSkin_ = command(
+        mnuPopUp_, "mnuSelectSkin", QCoreApplication::translate("PopupMenuWidget", "Вид"), MenuItem::SelectSkin, 0, true);
+    mnuFmtM_.setTitle(QCoreApplication::translate("PopupMenuWidget", "Формат"));
     mnuFmtM_.setObjectName(QStringLiteral("mnuFmtM"));
     mnuPopUp_.addMenu(&mnuFmtM_);
     QActionGroup* formats = radioGroup(&mnuFmtM_);
@@ -63,13 +67,13 @@ PopupMenuWidget::PopupMenuWidget()
     }
 
     mnuPopUp_.addSeparator()->setObjectName(QStringLiteral("l2"));
-    command(mnuPopUp_, "mnuScale", QStringLiteral("Масштаб"), MenuItem::Scale);
-    command(mnuPopUp_, "mnuTrans", QStringLiteral("Прозрачность"), MenuItem::Trans);
-    command(mnuPopUp_, "mnuOptions", QStringLiteral("Настройки"), MenuItem::Options);
-    command(mnuPopUp_, "mnuTown", QStringLiteral("Город..."), MenuItem::Town);
+    command(mnuPopUp_, "mnuScale", QCoreApplication::translate("PopupMenuWidget", "Масштаб"), MenuItem::Scale);
+    command(mnuPopUp_, "mnuTrans", QCoreApplication::translate("PopupMenuWidget", "Прозрачность"), MenuItem::Trans);
+    command(mnuPopUp_, "mnuOptions", QCoreApplication::translate("PopupMenuWidget", "Настройки"), MenuItem::Options);
+    command(mnuPopUp_, "mnuTown", QCoreApplication::translate("PopupMenuWidget", "Город..."), MenuItem::Town);
     mnuPopUp_.addSeparator()->setObjectName(QStringLiteral("l3"));
-    command(mnuPopUp_, "mnuAbout", QStringLiteral("О программе"), MenuItem::About);
-    command(mnuPopUp_, "mnuExit", QStringLiteral("E&xit"), MenuItem::Exit);
+    command(mnuPopUp_, "mnuAbout", QCoreApplication::translate("PopupMenuWidget", "О программе"), MenuItem::About);
+    command(mnuPopUp_, "mnuExit", QCoreApplication::translate("PopupMenuWidget", "E&xit"), MenuItem::Exit);
 }
 
 QAction* PopupMenuWidget::command(QMenu& parent, const char* name, const QString& caption, MenuItem item, int index, bool checkable)

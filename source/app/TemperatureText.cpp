@@ -1,5 +1,7 @@
 #include "TemperatureText.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -65,8 +67,9 @@ FormatMenu SetTemperFormat(double dTemper, int nTmprFrmt)
 QString temperatureTooltip(double temperature, DateTime time, const Regional& regional)
 {
     const QDateTime dt = time.toQDateTime();
-    return signedTemperature(temperature, 1, regional.decimalSeparator()) + QStringLiteral(" °C\r\n") +
-           dt.toString(QStringLiteral("d.MM.yyyy в HH")) + regional.timeSeparator() + dt.toString(QStringLiteral("mm"));
+    return signedTemperature(temperature, 1, regional.decimalSeparator()) + QStringLiteral(" °C\r\n")
+        + dt.toString(QCoreApplication::translate("TemperatureText", "d.MM.yyyy в HH")) + regional.timeSeparator()
+        + dt.toString(QStringLiteral("mm"));
 }
 
 } // namespace tb

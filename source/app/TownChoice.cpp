@@ -3,6 +3,7 @@
 #include "ComponentError.h"
 #include "ctlTemper.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 
 namespace tb {
@@ -28,8 +29,10 @@ void TownChoice::choose(const TownPlace& place, std::function<void(const Outcome
                 qCWarning(lcTown).noquote() << "the server's settings for" << townCaption(place) << "were not written:"
                                             << (why.isEmpty() ? QStringLiteral("the server program did not run") : why);
                 if (done)
-                    done({false, setup.started ? QStringLiteral("Не удалось записать настройки сервера температуры.")
-                                               : QStringLiteral("Не удалось запустить сервер температуры.")});
+                    done({false,
+                        setup.started
+                            ? QCoreApplication::translate("TownChoice", "Не удалось записать настройки сервера температуры.")
+                            : QCoreApplication::translate("TownChoice", "Не удалось запустить сервер температуры.")});
                 return;
             }
             storeTown(env_.options, place);
@@ -40,12 +43,13 @@ void TownChoice::choose(const TownPlace& place, std::function<void(const Outcome
                     return;
                 if (env_.pollSoon)
                     env_.pollSoon();
-                Outcome outcome {true, QStringLiteral("Выбрано: %1.").arg(townCaption(place))};
+                Outcome outcome {true, QCoreApplication::translate("TownChoice", "Выбрано: %1.").arg(townCaption(place))};
                 if (server.way == ServerOutcome::Way::Foreign)
-                    outcome.message += QStringLiteral(" Температуру даёт сервер, который уже работал на этом компьютере.");
+                    outcome.message += QCoreApplication::translate(
+                        "TownChoice", " Температуру даёт сервер, который уже работал на этом компьютере.");
                 else if (server.way == ServerOutcome::Way::None) {
                     outcome.ok = false;
-                    outcome.message += QStringLiteral(" Но сервер температуры не запустился.");
+                    outcome.message += QCoreApplication::translate("TownChoice", " Но сервер температуры не запустился.");
                 }
                 if (done)
                     done(outcome);

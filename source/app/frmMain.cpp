@@ -3,6 +3,7 @@
 #include "ComponentError.h"
 #include "TemperatureText.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLoggingCategory>
 
@@ -211,8 +212,9 @@ void frmMain::DrawTemper(bool fChangePic)
     QString path = sPicFile_;
     if (fChangePic) {
         if (!QFileInfo::exists(localPath(path))) {
-            env_.messages.show(MessageBoxes::Icon::Critical, QStringLiteral("Ошибка..."),
-                               QStringLiteral("Файл: ") + path + QStringLiteral("\r\nНет доступа!"));
+            env_.messages.show(MessageBoxes::Icon::Critical, QCoreApplication::translate("frmMain", "Ошибка..."),
+                QCoreApplication::translate("frmMain", "Файл: ") + path
+                    + QCoreApplication::translate("frmMain", "\r\nНет доступа!"));
             return;
         }
         if (scaleAutoOff_)

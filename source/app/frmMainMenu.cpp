@@ -3,6 +3,7 @@
 
 #include "TemperatureText.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 
 namespace tb {
@@ -13,7 +14,8 @@ MenuState frmMain::menuState() const
 {
     MenuState s;
     const bool visible = env_.view.isShown();
-    s.showCaption = visible ? QStringLiteral("Скрыть") : QStringLiteral("Показать");
+    s.showCaption = visible ? QCoreApplication::translate("PopupMenuWidget", "Скрыть")
+                            : QCoreApplication::translate("PopupMenuWidget", "Показать");
     // Without a tray nothing could bring a hidden window back.
     s.showEnabled = !visible || env_.tray.available();
     s.top = mnuTop_;

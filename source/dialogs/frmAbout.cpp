@@ -2,6 +2,7 @@
 
 #include "Twips.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -65,7 +66,7 @@ void band(QWidget* parent, int left, int top, int width, int height)
 
 QString frmAbout::versionText(int major, int minor)
 {
-    return QStringLiteral("ThermoBadge (version %1.%2)").arg(major).arg(minor, 2, 10, QLatin1Char('0'));
+    return QCoreApplication::translate("frmAbout", "ThermoBadge (version %1.%2)").arg(major).arg(minor, 2, 10, QLatin1Char('0'));
 }
 
 frmAbout::frmAbout(int major, int minor)
@@ -74,7 +75,7 @@ frmAbout::frmAbout(int major, int minor)
     // A title and a close button, nothing to minimise or maximise: window managers that follow
     // the Motif hints offer neither.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("О программе..."));
+    setWindowTitle(QCoreApplication::translate("frmAbout", "О программе..."));
     setFont(dialogFont(8.25, false));
     QPalette background = palette();
     background.setColor(QPalette::Window, kBackground);
@@ -123,7 +124,7 @@ frmAbout::frmAbout(int major, int minor)
     placeTwips(author, 180, 2250, 3690, 225);
     author->raise();
 
-    auto* cmdOk = new QPushButton(QStringLiteral("Ok!"), this);
+    auto* cmdOk = new QPushButton(QCoreApplication::translate("frmAbout", "Ok!"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setFont(dialogFont(8.25, true));
     // The face colour goes through the palette, so the desktop's style shades it as it shades

@@ -3,6 +3,7 @@
 #include "Twips.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,7 +13,7 @@ namespace tb {
 frmErr::frmErr()
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Error GDI+"));
+    setWindowTitle(QCoreApplication::translate("frmErr", "Error GDI+"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(dialogFont());
     txtErr_ = new QPlainTextEdit(this);
@@ -21,12 +22,12 @@ frmErr::frmErr()
     txtErr_->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtErr_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtErr_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtErr_->setToolTip(QStringLiteral("DublClick-ClearList"));
+    txtErr_->setToolTip(QCoreApplication::translate("frmErr", "DublClick-ClearList"));
     txtErr_->viewport()->installEventFilter(this);
-    chkAddErr_ = new QCheckBox(QStringLiteral("Логировать ошибки"), this);
+    chkAddErr_ = new QCheckBox(QCoreApplication::translate("frmErr", "Логировать ошибки"), this);
     chkAddErr_->setObjectName(QStringLiteral("chkAddErr"));
     chkAddErr_->setChecked(true);
-    cmdClose_ = new QPushButton(QStringLiteral("Close (Error List)"), this);
+    cmdClose_ = new QPushButton(QCoreApplication::translate("frmErr", "Close (Error List)"), this);
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
     connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
     setTabOrder(txtErr_, chkAddErr_);

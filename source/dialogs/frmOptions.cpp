@@ -133,7 +133,8 @@ void frmOptions::loadProviders()
     try {
         for (int i = 0; i < temper.ProvCount(); ++i) {
             temper.setProv(i);
-            c_.cmbProv->addItem(temper.ProvName());
+            // The built-in group names in the interface language; names from a providers file as they are.
+            c_.cmbProv->addItem(QCoreApplication::translate("ProviderTable", temper.ProvName().toUtf8().constData()));
         }
     } catch (const ComponentError& e) {
         qCWarning(lcOptionsDialog) << "provider list cut at" << c_.cmbProv->count() << "entries:" << e.description();

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
@@ -47,53 +48,71 @@ struct Row {
     const char* accessibleName = nullptr;
 };
 
-const char* const kProvTip = "Выбор провайдера сети получения температуры";
+const char* const kProvTip = QT_TRANSLATE_NOOP("frmOptions", "Выбор провайдера сети получения температуры");
 
 // The dialog's controls in the order they are made (which is also the order they stack in and
 // the focus order).
 const Row kRows[] = {
-    {"fram(2)", Kind::Frame, nullptr, "Настройки программы", nullptr, 0, 0, 5130, 1005, Look::OuterFrame},
-    {"fram(0)", Kind::Frame, "fram(2)", "Выбор провайдера", kProvTip, 75, 225, 2115, 705, Look::InnerFrame},
+    {"fram(2)", Kind::Frame, nullptr, QT_TRANSLATE_NOOP("frmOptions", "Настройки программы"), nullptr, 0, 0, 5130, 1005,
+        Look::OuterFrame},
+    {"fram(0)", Kind::Frame, "fram(2)", QT_TRANSLATE_NOOP("frmOptions", "Выбор провайдера"), kProvTip, 75, 225, 2115, 705,
+        Look::InnerFrame},
     {"cmbProv", Kind::List, "fram(0)", nullptr, kProvTip, 90, 270, 1845, 315, Look::List},
-    {"fram(3)", Kind::Frame, "fram(2)", "Коррекция т-ры", nullptr, 2145, 225, 1545, 705, Look::InnerFrame},
-    {"lblTCor", Kind::Label, "fram(3)", "0.0", "Коррекция температуры от -10 до +10 °C", 300, 270, 585, 300, Look::Correction},
+    {"fram(3)", Kind::Frame, "fram(2)", QT_TRANSLATE_NOOP("frmOptions", "Коррекция т-ры"), nullptr, 2145, 225, 1545, 705,
+        Look::InnerFrame},
+    {"lblTCor", Kind::Label, "fram(3)", "0.0", QT_TRANSLATE_NOOP("frmOptions", "Коррекция температуры от -10 до +10 °C"), 300,
+        270, 585, 300, Look::Correction},
     {"scrlT", Kind::VBar, "fram(3)", nullptr, nullptr, 855, 255, 165, 330, Look::Plain},
-    {"lbl(2)", Kind::Label, "fram(3)", "°C", "Это температура", 1110, 240, 225, 225, Look::Degree},
+    {"lbl(2)", Kind::Label, "fram(3)", "°C", QT_TRANSLATE_NOOP("frmOptions", "Это температура"), 1110, 240, 225, 225,
+        Look::Degree},
     {"fram(1)", Kind::Frame, "fram(2)", nullptr, nullptr, 3615, 225, 1440, 705, Look::InnerFrame, nullptr,
-        "Автозапуск и проверка версии"},
-    {"chkAutoRun", Kind::Check, "fram(1)", "Автозапуск", "Вкл/Выкл запуска программы при загрузке Windows", 150, 120, 1185, 315,
+        QT_TRANSLATE_NOOP("frmOptions", "Автозапуск и проверка версии")},
+    {"chkAutoRun", Kind::Check, "fram(1)", QT_TRANSLATE_NOOP("frmOptions", "Автозапуск"),
+        QT_TRANSLATE_NOOP("frmOptions", "Вкл/Выкл запуска программы при загрузке Windows"), 150, 120, 1185, 315, Look::Switch},
+    {"chkVer", Kind::Check, "fram(1)", QT_TRANSLATE_NOOP("frmOptions", "Версия"),
+        QT_TRANSLATE_NOOP("frmOptions", "Вкл/Выкл проверку новой верии термометра"), 150, 405, 975, 255, Look::Switch},
+    {"fram(4)", Kind::Frame, nullptr, QT_TRANSLATE_NOOP("frmOptions", "Иконка в трее"), nullptr, 0, 1095, 5130, 1605,
+        Look::OuterFrame},
+    {"fram(6)", Kind::Frame, "fram(4)", QT_TRANSLATE_NOOP("frmOptions", "Вид"), nullptr, 90, 240, 1635, 1275, Look::InnerFrame},
+    {"optIconTray(0)", Kind::Option, "fram(6)", QT_TRANSLATE_NOOP("frmOptions", "Классический"),
+        QT_TRANSLATE_NOOP("frmOptions", "Обычный вид иконки в трее"), 30, 210, 1455, 255, Look::Switch},
+    {"optIconTray(1)", Kind::Option, "fram(6)", QT_TRANSLATE_NOOP("frmOptions", "Цифровой"),
+        QT_TRANSLATE_NOOP("frmOptions", "Отображает темпер-ру в трее (десятые градуса будут округляться)"), 30, 465, 1185, 255,
         Look::Switch},
-    {"chkVer", Kind::Check, "fram(1)", "Версия", "Вкл/Выкл проверку новой верии термометра", 150, 405, 975, 255, Look::Switch},
-    {"fram(4)", Kind::Frame, nullptr, "Иконка в трее", nullptr, 0, 1095, 5130, 1605, Look::OuterFrame},
-    {"fram(6)", Kind::Frame, "fram(4)", "Вид", nullptr, 90, 240, 1635, 1275, Look::InnerFrame},
-    {"optIconTray(0)", Kind::Option, "fram(6)", "Классический", "Обычный вид иконки в трее", 30, 210, 1455, 255, Look::Switch},
-    {"optIconTray(1)", Kind::Option, "fram(6)", "Цифровой", "Отображает темпер-ру в трее (десятые градуса будут округляться)", 30,
-        465, 1185, 255, Look::Switch},
     // The two look boxes belong to the tray frame but lie over the lower part of the "Вид" frame,
     // below the option buttons: their numbers are measured from the "Вид" frame. Measured from
     // the tray frame they would cover "Цифровой".
-    {"chkTransparent", Kind::Check, "fram(4)", "Прозрачный", "Включает прозрачность фона иконки в трее", 270, 735, 1245, 225,
-        Look::Switch, "fram(6)"},
-    {"chkFontBold", Kind::Check, "fram(4)", "Жирный", "Жирный шрифт цифр в трее", 270, 975, 1095, 225, Look::Switch, "fram(6)"},
-    {"fram(7)", Kind::Frame, "fram(4)", "Цвет при температуре", nullptr, 1695, 240, 2280, 1275, Look::InnerFrame},
-    {"fram(5)", Kind::Frame, "fram(7)", "(+)", "При положительной темп-ре", 75, 255, 1170, 915, Look::SignFrame},
+    {"chkTransparent", Kind::Check, "fram(4)", QT_TRANSLATE_NOOP("frmOptions", "Прозрачный"),
+        QT_TRANSLATE_NOOP("frmOptions", "Включает прозрачность фона иконки в трее"), 270, 735, 1245, 225, Look::Switch,
+        "fram(6)"},
+    {"chkFontBold", Kind::Check, "fram(4)", QT_TRANSLATE_NOOP("frmOptions", "Жирный"),
+        QT_TRANSLATE_NOOP("frmOptions", "Жирный шрифт цифр в трее"), 270, 975, 1095, 225, Look::Switch, "fram(6)"},
+    {"fram(7)", Kind::Frame, "fram(4)", QT_TRANSLATE_NOOP("frmOptions", "Цвет при температуре"), nullptr, 1695, 240, 2280, 1275,
+        Look::InnerFrame},
+    {"fram(5)", Kind::Frame, "fram(7)", "(+)", QT_TRANSLATE_NOOP("frmOptions", "При положительной темп-ре"), 75, 255, 1170, 915,
+        Look::SignFrame},
     {"picTIconColor(0)", Kind::Swatch, "fram(5)", nullptr, nullptr, 60, 330, 345, 225, Look::Plain, nullptr,
-        "Цвет цифр при температуре ≥ 0"},
-    {"lbl(12)", Kind::Label, "fram(5)", "Цифры", "Цвет цифр в трее при темп-ре большей или равной нулю", 450, 330, 555, 225,
+        QT_TRANSLATE_NOOP("frmOptions", "Цвет цифр при температуре ≥ 0")},
+    {"lbl(12)", Kind::Label, "fram(5)", QT_TRANSLATE_NOOP("frmOptions", "Цифры"),
+        QT_TRANSLATE_NOOP("frmOptions", "Цвет цифр в трее при темп-ре большей или равной нулю"), 450, 330, 555, 225,
         Look::OnDarkBlue},
     {"picTIconColor(1)", Kind::Swatch, "fram(5)", nullptr, nullptr, 60, 555, 345, 225, Look::Plain, nullptr,
-        "Цвет фона при температуре ≥ 0"},
-    {"lbl(13)", Kind::Label, "fram(5)", "Фон", "Цвет фона иконки в трее при темп-ре большей или равной нулю", 450, 555, 480, 225,
+        QT_TRANSLATE_NOOP("frmOptions", "Цвет фона при температуре ≥ 0")},
+    {"lbl(13)", Kind::Label, "fram(5)", QT_TRANSLATE_NOOP("frmOptions", "Фон"),
+        QT_TRANSLATE_NOOP("frmOptions", "Цвет фона иконки в трее при темп-ре большей или равной нулю"), 450, 555, 480, 225,
         Look::OnDarkBlue},
-    {"fram(8)", Kind::Frame, "fram(7)", "(-)", "При отрицательной темп-ре", 1110, 255, 1080, 915, Look::SignFrame},
+    {"fram(8)", Kind::Frame, "fram(7)", "(-)", QT_TRANSLATE_NOOP("frmOptions", "При отрицательной темп-ре"), 1110, 255, 1080, 915,
+        Look::SignFrame},
     {"picTIconColor(2)", Kind::Swatch, "fram(8)", nullptr, nullptr, 75, 330, 345, 225, Look::Plain, nullptr,
-        "Цвет цифр при температуре < 0"},
-    {"lbl(1)", Kind::Label, "fram(8)", "Цифры", nullptr, 450, 330, 600, 225, Look::OnDarkBlue},
+        QT_TRANSLATE_NOOP("frmOptions", "Цвет цифр при температуре < 0")},
+    {"lbl(1)", Kind::Label, "fram(8)", QT_TRANSLATE_NOOP("frmOptions", "Цифры"), nullptr, 450, 330, 600, 225, Look::OnDarkBlue},
     {"picTIconColor(3)", Kind::Swatch, "fram(8)", nullptr, nullptr, 75, 555, 345, 225, Look::Plain, nullptr,
-        "Цвет фона при температуре < 0"},
-    {"lbl(0)", Kind::Label, "fram(8)", "Фон", nullptr, 450, 555, 420, 225, Look::OnDarkBlue},
-    {"chkOkCancel(1)", Kind::Button, nullptr, "Ввод", nullptr, 900, 2790, 1005, 345, Look::Enter},
-    {"chkOkCancel(0)", Kind::Button, nullptr, "Отмена", nullptr, 3285, 2790, 1005, 345, Look::Cancel},
+        QT_TRANSLATE_NOOP("frmOptions", "Цвет фона при температуре < 0")},
+    {"lbl(0)", Kind::Label, "fram(8)", QT_TRANSLATE_NOOP("frmOptions", "Фон"), nullptr, 450, 555, 420, 225, Look::OnDarkBlue},
+    {"chkOkCancel(1)", Kind::Button, nullptr, QT_TRANSLATE_NOOP("frmOptions", "Ввод"), nullptr, 900, 2790, 1005, 345,
+        Look::Enter},
+    {"chkOkCancel(0)", Kind::Button, nullptr, QT_TRANSLATE_NOOP("frmOptions", "Отмена"), nullptr, 3285, 2790, 1005, 345,
+        Look::Cancel},
 };
 
 const QColor kValueBack(0xFF, 0xC0, 0x80);
@@ -186,7 +205,8 @@ void colour(QWidget* w, Look look)
 
 QWidget* make(const Row& row, QWidget* parent)
 {
-    const QString caption = row.caption ? QString::fromUtf8(row.caption) : QString();
+    // The table holds the Russian texts; the dialog shows them in the interface language.
+    const QString caption = row.caption ? QCoreApplication::translate("frmOptions", row.caption) : QString();
     QWidget* w = nullptr;
     switch (row.kind) {
     case Kind::Frame:
@@ -239,12 +259,12 @@ QWidget* make(const Row& row, QWidget* parent)
     }
     w->setObjectName(QString::fromLatin1(row.name));
     if (row.tip)
-        w->setToolTip(QString::fromUtf8(row.tip));
+        w->setToolTip(QCoreApplication::translate("frmOptions", row.tip));
     // Without a name of its own a control is named after the frame around it: Qt's accessible
     // interface for a group box, a colour swatch or a caption-less frame falls back to the
     // title of the enclosing group box, so a screen reader would read "(+)" for a swatch.
     if (row.accessibleName)
-        w->setAccessibleName(QString::fromUtf8(row.accessibleName));
+        w->setAccessibleName(QCoreApplication::translate("frmOptions", row.accessibleName));
     else if (row.kind == Kind::Frame)
         w->setAccessibleName(caption);
     w->setFont(fontOf(row.look));

@@ -4,6 +4,7 @@
 #include "WindowFront.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -30,8 +31,9 @@ const QColor kValueBack(0xFF, 0xC0, 0x80);
 const QColor kAxisText(0x00, 0xFF, 0xFF);
 const QColor kSwitchText(0xFF, 0xFF, 0x00);
 
-const QString kTransCaption = QStringLiteral("Прозрачность %  (0-");
-const QString kDefaultTip = QStringLiteral("Клик мыши устанавливает значение по умолчанию");
+// Translated where they are used: the translation is installed after these are made.
+const char* const kTransCaption = QT_TRANSLATE_NOOP("frmSlider", "Прозрачность %  (0-");
+const char* const kDefaultTip = QT_TRANSLATE_NOOP("frmSlider", "Клик мыши устанавливает значение по умолчанию");
 
 // A caption is never cut: a control too narrow (or too low) for its text with the fonts of
 // this machine grows to the right (or downwards) from where it was placed.
@@ -84,7 +86,7 @@ frmSlider::frmSlider(SliderTarget target, Options& options, QWidget* owner)
 {
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowModality(Qt::WindowModal);
-    setWindowTitle(QStringLiteral("Регулирование: клавиши стрелок, PgUp, PgDn"));
+    setWindowTitle(QCoreApplication::translate("frmSlider", "Регулирование: клавиши стрелок, PgUp, PgDn"));
     setFont(dialogFont(8));
     buildControls();
     layoutControls();
@@ -94,18 +96,18 @@ void frmSlider::buildControls()
 {
     colour(this, Qt::black, kPanelBack);
 
-    framTrans_ = new QGroupBox(kTransCaption, this);
+    framTrans_ = new QGroupBox(QCoreApplication::translate("frmSlider", kTransCaption), this);
     colour(framTrans_, Qt::white);
     scrlTrans_ = makeBar(framTrans_, 0, kTransMax, 0);
-    chkTrans_ = new QCheckBox(QStringLiteral("Вкл."), framTrans_);
-    chkTrans_->setToolTip(QStringLiteral("Задействовать прозрачность"));
+    chkTrans_ = new QCheckBox(QCoreApplication::translate("frmSlider", "Вкл."), framTrans_);
+    chkTrans_->setToolTip(QCoreApplication::translate("frmSlider", "Задействовать прозрачность"));
     lblTrans_ = new QLabel(framTrans_);
-    lblTrans_->setToolTip(kDefaultTip);
+    lblTrans_->setToolTip(QCoreApplication::translate("frmSlider", kDefaultTip));
 
-    framScale_ = new QGroupBox(QStringLiteral("Масштаб % (25-300)"), this);
+    framScale_ = new QGroupBox(QCoreApplication::translate("frmSlider", "Масштаб % (25-300)"), this);
     colour(framScale_, Qt::white);
-    lbl_[1] = new QLabel(QStringLiteral("Ширина (X)"), framScale_);
-    lbl_[2] = new QLabel(QStringLiteral("Высота (Y)"), framScale_);
+    lbl_[1] = new QLabel(QCoreApplication::translate("frmSlider", "Ширина (X)"), framScale_);
+    lbl_[2] = new QLabel(QCoreApplication::translate("frmSlider", "Высота (Y)"), framScale_);
     for (int i = 0; i < 2; ++i) {
         scrlScale_[i] = makeBar(framScale_, kScaleMin, kScaleMax, 100);
         lblScale_[i] = new QLabel(framScale_);
@@ -113,12 +115,13 @@ void frmSlider::buildControls()
         colour(lbl_[i + 1], kAxisText);
         lblScale_[i]->installEventFilter(this);
     }
-    chkScale_ = new QCheckBox(QStringLiteral("Вкл."), framScale_);
-    chkScale_->setToolTip(QStringLiteral("Задействовать масштабирование"));
-    chkScaleSinc_ = new QCheckBox(QStringLiteral("Ш+В"), framScale_);
-    chkScaleSinc_->setToolTip(QStringLiteral("Масштабировать синхронно Ширину и Высоту"));
-    chkScaleAutoOff_ = new QCheckBox(QStringLiteral("Отключать масштаб при смене шаблона"), framScale_);
-    chkScaleAutoOff_->setToolTip(QStringLiteral("Автоматически отключает масштабирование при смене шаблона"));
+    chkScale_ = new QCheckBox(QCoreApplication::translate("frmSlider", "Вкл."), framScale_);
+    chkScale_->setToolTip(QCoreApplication::translate("frmSlider", "Задействовать масштабирование"));
+    chkScaleSinc_ = new QCheckBox(QCoreApplication::translate("frmSlider", "Ш+В"), framScale_);
+    chkScaleSinc_->setToolTip(QCoreApplication::translate("frmSlider", "Масштабировать синхронно Ширину и Высоту"));
+    chkScaleAutoOff_ = new QCheckBox(QCoreApplication::translate("frmSlider", "Отключать масштаб при смене шаблона"), framScale_);
+    chkScaleAutoOff_->setToolTip(
+        QCoreApplication::translate("frmSlider", "Автоматически отключает масштабирование при смене шаблона"));
 
     colour(lblTrans_, Qt::black, kValueBack);
     lblTrans_->installEventFilter(this);
@@ -190,7 +193,7 @@ void frmSlider::resetControls()
     lblTrans_->setText(QStringLiteral("0"));
     lblScale_[0]->setText(QStringLiteral("100"));
     lblScale_[1]->setText(QStringLiteral("100"));
-    framTrans_->setTitle(kTransCaption);
+    framTrans_->setTitle(QCoreApplication::translate("frmSlider", kTransCaption));
 }
 
 void frmSlider::open()
@@ -233,7 +236,8 @@ void frmSlider::Form_Load()
 
     lblScale_[0]->setToolTip(lblTrans_->toolTip());
     lblScale_[1]->setToolTip(lblTrans_->toolTip());
-    framTrans_->setTitle(kTransCaption + QString::number(scrlTrans_->maximum() * 100 / 255) + QLatin1Char(')'));
+    framTrans_->setTitle(QCoreApplication::translate("frmSlider", kTransCaption)
+        + QString::number(scrlTrans_->maximum() * 100 / 255) + QLatin1Char(')'));
 
     const QSize outer = outerSize();
     const QPoint computed = defaultPosition(outer);

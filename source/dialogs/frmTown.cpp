@@ -2,6 +2,7 @@
 
 #include "Twips.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -35,19 +36,33 @@ QString detail(const CommandResult& result) { return QString::fromUtf8(result.er
 QString townSearchProblem(const CommandResult& result)
 {
     if (!result.started)
-        return QStringLiteral("Поиск не работает: не удалось запустить программу thermobadge-server.");
+        return QCoreApplication::translate("frmTown", "Поиск не работает: не удалось запустить программу thermobadge-server.");
     if (result.timedOut)
-        return QStringLiteral("Служба поиска городов не ответила. Проверьте подключение к сети и повторите.");
+        return QCoreApplication::translate(
+            "frmTown", "Служба поиска городов не ответила. Проверьте подключение к сети и повторите.");
     switch (result.exitCode) {
     case 0: return {};
-    case 2: return QStringLiteral("Поиск не работает: адрес службы поиска городов задан неверно.");
-    case 3: return QStringLiteral("Ничего не найдено. Проверьте название или введите координаты, например 55.75, 37.62.");
-    case 4: return QStringLiteral("Нет связи со службой поиска городов. Проверьте подключение к сети и повторите.");
-    case 5: return QStringLiteral("Служба поиска городов ответила ошибкой. Повторите позже.");
-    case 6: return QStringLiteral("Введите название города (не длиннее 200 знаков) или координаты, например 55.75, 37.62.");
-    case 7: return QStringLiteral("Таких координат нет: широта от -90 до 90, долгота от -180 до 180, например 55.75, 37.62.");
-    case 8: return QStringLiteral("Поиск отключён: программа запущена без выхода в сеть (THERMOBADGE_LOOPBACK_ONLY=1).");
-    default: return QStringLiteral("Поиск не удался (код %1).").arg(result.exitCode);
+    case 2:
+        return QCoreApplication::translate("frmTown", "Поиск не работает: адрес службы поиска городов задан неверно.");
+    case 3:
+        return QCoreApplication::translate(
+            "frmTown", "Ничего не найдено. Проверьте название или введите координаты, например 55.75, 37.62.");
+    case 4:
+        return QCoreApplication::translate(
+            "frmTown", "Нет связи со службой поиска городов. Проверьте подключение к сети и повторите.");
+    case 5:
+        return QCoreApplication::translate("frmTown", "Служба поиска городов ответила ошибкой. Повторите позже.");
+    case 6:
+        return QCoreApplication::translate(
+            "frmTown", "Введите название города (не длиннее 200 знаков) или координаты, например 55.75, 37.62.");
+    case 7:
+        return QCoreApplication::translate(
+            "frmTown", "Таких координат нет: широта от -90 до 90, долгота от -180 до 180, например 55.75, 37.62.");
+    case 8:
+        return QCoreApplication::translate(
+            "frmTown", "Поиск отключён: программа запущена без выхода в сеть (THERMOBADGE_LOOPBACK_ONLY=1).");
+    default:
+        return QCoreApplication::translate("frmTown", "Поиск не удался (код %1).").arg(result.exitCode);
     }
 }
 
@@ -55,7 +70,7 @@ frmTown::frmTown(TownChooserEnv env) : env_(std::move(env))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmTown"));
-    setWindowTitle(QStringLiteral("Город"));
+    setWindowTitle(QCoreApplication::translate("frmTown", "Город"));
     setFont(dialogFont(9, false));
     QPalette background = palette();
     background.setColor(QPalette::Window, kBackground);
@@ -66,21 +81,22 @@ frmTown::frmTown(TownChooserEnv env) : env_(std::move(env))
     lblCurrent->setObjectName(QStringLiteral("lblCurrent"));
     lblCurrent->setFont(dialogFont(9, true));
     lblCurrent->setWordWrap(true);
-    auto* prompt = new QLabel(QStringLiteral("Город или координаты:"), this);
+    auto* prompt = new QLabel(QCoreApplication::translate("frmTown", "Город или координаты:"), this);
     txtTown = new QLineEdit(this);
     txtTown->setObjectName(QStringLiteral("txtTown"));
     txtTown->setMaxLength(static_cast<int>(kLongestName) + 50); // a longer paste is said to be too long, not cut silently
-    txtTown->setPlaceholderText(QStringLiteral("например, Москва или 55.75, 37.62"));
+    txtTown->setPlaceholderText(QCoreApplication::translate("frmTown", "например, Москва или 55.75, 37.62"));
     prompt->setBuddy(txtTown);
-    cmdFind = new QPushButton(QStringLiteral("Найти"), this);
+    cmdFind = new QPushButton(QCoreApplication::translate("frmTown", "Найти"), this);
     cmdFind->setObjectName(QStringLiteral("cmdFind"));
-    cmdHere = new QPushButton(QStringLiteral("Моё место"), this);
+    cmdHere = new QPushButton(QCoreApplication::translate("frmTown", "Моё место"), this);
     cmdHere->setObjectName(QStringLiteral("cmdHere"));
     cmdHere->setEnabled(false);
 
     lstPlaces = new QTreeWidget(this);
     lstPlaces->setObjectName(QStringLiteral("lstPlaces"));
-    lstPlaces->setHeaderLabels({QStringLiteral("Город"), QStringLiteral("Регион"), QStringLiteral("Страна"), QStringLiteral("Координаты")});
+    lstPlaces->setHeaderLabels({QCoreApplication::translate("frmTown", "Город"), QCoreApplication::translate("frmTown", "Регион"),
+        QCoreApplication::translate("frmTown", "Страна"), QCoreApplication::translate("frmTown", "Координаты")});
     lstPlaces->setRootIsDecorated(false);
     lstPlaces->setUniformRowHeights(true);
     lstPlaces->setAllColumnsShowFocus(true);
@@ -93,10 +109,10 @@ frmTown::frmTown(TownChooserEnv env) : env_(std::move(env))
     lblStatus->setWordWrap(true);
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setMinimumHeight(lblStatus->fontMetrics().lineSpacing() * 2);
-    cmdChoose = new QPushButton(QStringLiteral("Выбрать"), this);
+    cmdChoose = new QPushButton(QCoreApplication::translate("frmTown", "Выбрать"), this);
     cmdChoose->setObjectName(QStringLiteral("cmdChoose"));
     cmdChoose->setEnabled(false);
-    cmdClose = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdClose = new QPushButton(QCoreApplication::translate("frmTown", "Закрыть"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
 
     auto* searchRow = new QHBoxLayout;
@@ -140,15 +156,16 @@ frmTown::frmTown(TownChooserEnv env) : env_(std::move(env))
 
     showCurrent();
     // Disabled, with a word on it, until the desktop's location service is known to be there.
-    cmdHere->setText(QStringLiteral("Моё место: нет службы"));
-    cmdHere->setToolTip(QStringLiteral("На этом компьютере нет службы местоположения"));
+    cmdHere->setText(QCoreApplication::translate("frmTown", "Моё место: нет службы"));
+    cmdHere->setToolTip(QCoreApplication::translate("frmTown", "На этом компьютере нет службы местоположения"));
     if (env_.location) {
         QPointer<frmTown> self(this);
         env_.location->probe([self](bool available) {
             if (!self || !available)
                 return;
-            self->cmdHere->setText(QStringLiteral("Моё место"));
-            self->cmdHere->setToolTip(QStringLiteral("Взять место этого компьютера у службы местоположения"));
+            self->cmdHere->setText(QCoreApplication::translate("frmTown", "Моё место"));
+            self->cmdHere->setToolTip(
+                QCoreApplication::translate("frmTown", "Взять место этого компьютера у службы местоположения"));
             self->cmdHere->setEnabled(!self->choosing_);
         });
     }
@@ -168,13 +185,15 @@ void frmTown::showCurrent()
 {
     const auto town = env_.choice.current();
     if (!town) {
-        lblCurrent->setText(QStringLiteral("Город не выбран: выберите свой, и индикатор покажет его температуру."));
+        lblCurrent->setText(
+            QCoreApplication::translate("frmTown", "Город не выбран: выберите свой, и индикатор покажет его температуру."));
         return;
     }
     const QString coordinates = coordinatesCaption(*town);
     const QString caption = townCaption(*town);
-    lblCurrent->setText(caption == coordinates ? QStringLiteral("Сейчас: %1").arg(caption)
-                                               : QStringLiteral("Сейчас: %1 (%2)").arg(caption, coordinates));
+    lblCurrent->setText(caption == coordinates
+            ? QCoreApplication::translate("frmTown", "Сейчас: %1").arg(caption)
+            : QCoreApplication::translate("frmTown", "Сейчас: %1 (%2)").arg(caption, coordinates));
     // The name alone searches again; a place without one, by its coordinates.
     if (txtTown->text().isEmpty())
         txtTown->setText(caption == coordinates ? coordinates : caption.section(u',', 0, 0).trimmed());
@@ -185,9 +204,11 @@ void frmTown::search()
     typing_.stop();
     const QString text = txtTown->text().simplified();
     if (text.isEmpty())
-        return say(QStringLiteral("Введите название города или координаты, например 55.75, 37.62."), true);
+        return say(
+            QCoreApplication::translate("frmTown", "Введите название города или координаты, например 55.75, 37.62."), true);
     if (text.size() > kLongestName)
-        return say(QStringLiteral("Слишком длинное название: не больше %1 знаков.").arg(kLongestName), true);
+        return say(
+            QCoreApplication::translate("frmTown", "Слишком длинное название: не больше %1 знаков.").arg(kLongestName), true);
     if (searching_) {
         pending_ = text;
         return;
@@ -199,7 +220,7 @@ void frmTown::startSearch(const QString& text)
 {
     searching_ = true;
     pending_.clear();
-    say(QStringLiteral("Поиск…"));
+    say(QCoreApplication::translate("frmTown", "Поиск…"));
     QStringList arguments {QStringLiteral("--find-town"), text, QStringLiteral("--language"), QStringLiteral("ru")};
     if (!env_.geocodingUrl.isEmpty())
         arguments << QStringLiteral("--geocoding-url") << env_.geocodingUrl;
@@ -226,9 +247,10 @@ void frmTown::searched(const QString& text, const CommandResult& result)
     const QList<TownPlace> found = parseTownPlaces(result.out);
     showPlaces(found);
     if (found.isEmpty())
-        return say(QStringLiteral("Служба поиска городов ответила непонятно. Повторите позже."), true);
-    say(found.size() == 1 ? QStringLiteral("Найдено одно место. Нажмите «Выбрать».")
-                          : QStringLiteral("Найдено мест: %1. Выберите своё и нажмите «Выбрать».").arg(found.size()));
+        return say(QCoreApplication::translate("frmTown", "Служба поиска городов ответила непонятно. Повторите позже."), true);
+    say(found.size() == 1
+            ? QCoreApplication::translate("frmTown", "Найдено одно место. Нажмите «Выбрать».")
+            : QCoreApplication::translate("frmTown", "Найдено мест: %1. Выберите своё и нажмите «Выбрать».").arg(found.size()));
 }
 
 void frmTown::showPlaces(const QList<TownPlace>& places)
@@ -239,7 +261,8 @@ void frmTown::showPlaces(const QList<TownPlace>& places)
         auto* item = new QTreeWidgetItem(lstPlaces, {p.name.isEmpty() ? coordinatesCaption(p) : p.name, p.region, p.country,
                                                      coordinatesCaption(p)});
         if (p.population > 0)
-            item->setToolTip(0, QStringLiteral("Население: %1").arg(QLocale(QLocale::Russian).toString(p.population)));
+            item->setToolTip(
+                0, QCoreApplication::translate("frmTown", "Население: %1").arg(QLocale(QLocale::Russian).toString(p.population)));
     }
     if (lstPlaces->topLevelItemCount() > 0)
         lstPlaces->setCurrentItem(lstPlaces->topLevelItem(0));
@@ -253,7 +276,7 @@ void frmTown::chooseSelected()
         return;
     const TownPlace place = places_[row];
     setBusy(true);
-    say(QStringLiteral("Настраиваю сервер температуры для: %1…").arg(townCaption(place)));
+    say(QCoreApplication::translate("frmTown", "Настраиваю сервер температуры для: %1…").arg(townCaption(place)));
     QPointer<frmTown> self(this);
     env_.choice.choose(place, [self](const TownChoice::Outcome& outcome) {
         if (!self)
@@ -271,7 +294,7 @@ void frmTown::locate()
     if (!env_.location)
         return;
     cmdHere->setEnabled(false);
-    say(QStringLiteral("Определяю место…"));
+    say(QCoreApplication::translate("frmTown", "Определяю место…"));
     QPointer<frmTown> self(this);
     env_.location->locate([self](std::optional<Location> where, const QString& why) {
         if (!self)
@@ -279,7 +302,9 @@ void frmTown::locate()
         self->cmdHere->setEnabled(!self->choosing_);
         if (!where) {
             qCInfo(lcTown).noquote() << "no place from the location service:" << why;
-            return self->say(QStringLiteral("Служба местоположения не сообщила место. Введите город или координаты."), true);
+            return self->say(
+                QCoreApplication::translate("frmTown", "Служба местоположения не сообщила место. Введите город или координаты."),
+                true);
         }
         TownPlace here;
         here.latitude = where->latitude;

@@ -3,14 +3,15 @@
 #include "AddonLink.h"
 #include "Codepage.h"
 #include "CommandFrame.h"
+#include "ComponentError.h"
 #include "DialogCompanions.h"
 #include "DisplayCheck.h"
-#include "ComponentError.h"
 #include "FileRegistryStore.h"
 #include "GeoClueLocation.h"
 #include "HeapTuning.h"
 #include "IndicatorWindow.h"
 #include "IniSettingsStore.h"
+#include "InterfaceLanguage.h"
 #include "MemoryPropertyBag.h"
 #include "PopupMenuWidget.h"
 #include "QtCommandRunner.h"
@@ -207,7 +208,6 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // Hiding the indicator never ends the program; only its own exit does.
     QApplication::setQuitOnLastWindowClosed(false);
-    installQtTranslations(app);
 
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/ThermoBadge");
@@ -221,6 +221,8 @@ int main(int argc, char* argv[])
     QtMessageBoxes messages;
     QtProcessLauncher processes;
     IniSettingsStore settings(configDir + QStringLiteral("/ThermoBadge.ini"));
+    // Before the first window: every text, the town chooser's too, in the interface language.
+    installQtTranslations(app, interfaceLanguage(settings));
 
     TemperEnvironment temperEnv{clock, timers, udp, registry, messages, processes, regional, programDir,
                                 THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR,

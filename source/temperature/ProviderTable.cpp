@@ -14,13 +14,21 @@ constexpr qint64 kMaxProvidersFileSize = 64 * 1024;
 
 QStringList builtinProviderList()
 {
+    // The group names stay as they are (they are data, stored and compared); the options dialog
+    // shows them translated.
     return {
-        QStringLiteral("Интернет"), QStringLiteral("4"),
-        QStringLiteral("203.0.113.25"), QStringLiteral("temp1.example.net"),
-        QStringLiteral("temp2.example.net"), QStringLiteral("thermo.example.net"),
-        QStringLiteral("Локальный"), QStringLiteral("4"),
-        QStringLiteral("192.168.0.5"), QStringLiteral("192.168.0.1"),
-        QStringLiteral("127.0.0.1"), QStringLiteral("192.168.1.1"),
+        QStringLiteral(QT_TRANSLATE_NOOP("ProviderTable", "Интернет")),
+        QStringLiteral("4"),
+        QStringLiteral("203.0.113.25"),
+        QStringLiteral("temp1.example.net"),
+        QStringLiteral("temp2.example.net"),
+        QStringLiteral("thermo.example.net"),
+        QStringLiteral(QT_TRANSLATE_NOOP("ProviderTable", "Локальный")),
+        QStringLiteral("4"),
+        QStringLiteral("192.168.0.5"),
+        QStringLiteral("192.168.0.1"),
+        QStringLiteral("127.0.0.1"),
+        QStringLiteral("192.168.1.1"),
     };
 }
 

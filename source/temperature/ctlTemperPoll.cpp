@@ -5,6 +5,7 @@
 #include "ComponentError.h"
 #include "Exchange.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -28,13 +29,16 @@ void ctlTemper::BeginStart()
     if (!bound.ok()) {
         qCWarning(lcTemper) << "cannot open the UDP port:" << bound.error << bound.description;
         if (bound.error == kBindBlocked) {
-            env_.messages.show(MessageBoxes::Icon::Critical, QStringLiteral("Блокировано открытие порта..."),
-                               QStringLiteral("Какая-то программа защиты не даёт работать с сетью.\r\n"
-                                              "Возможно антивирус или фаервол.\r\n"
-                                              "Работа программы невозможна!"));
+            env_.messages.show(MessageBoxes::Icon::Critical,
+                QCoreApplication::translate("ctlTemper", "Блокировано открытие порта..."),
+                QCoreApplication::translate("ctlTemper",
+                    "Какая-то программа защиты не даёт работать с сетью.\r\n"
+                    "Возможно антивирус или фаервол.\r\n"
+                    "Работа программы невозможна!"));
         } else {
-            env_.messages.show(MessageBoxes::Icon::Critical, QStringLiteral("Ошибка загрузки формы..."),
-                               QStringLiteral("Номер: ") + QString::number(bound.error) + QStringLiteral("\r\n") + bound.description);
+            env_.messages.show(MessageBoxes::Icon::Critical, QCoreApplication::translate("ctlTemper", "Ошибка загрузки формы..."),
+                QCoreApplication::translate("ctlTemper", "Номер: ") + QString::number(bound.error) + QStringLiteral("\r\n")
+                    + bound.description);
         }
         throw ComponentError(bound.error, bound.description);
     }

@@ -6,6 +6,10 @@ for tool in $needs; do
 done
 
 tmp=$(mktemp -d)
+# The C locale unless a script says otherwise (LANG=... start_indicator): the program then
+# speaks Russian, as written, whatever the desktop that runs the tests speaks.
+unset LC_ALL LC_MESSAGES LANGUAGE
+export LANG=C.UTF-8
 pids=()
 # A runtime folder of its own: the command channel and the one-instance lock live there, so a
 # test never meets an indicator the user (or another test) runs.
@@ -77,3 +81,12 @@ start_indicator() {
 }
 viewable() { xwininfo -id "$id" | grep -q 'Map State: IsViewable'; }
 origin() { xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
+# A menu is an override-redirect window of the program with no title, taller than the tray
+# icon (which is one too).
+popup_open() {
+  for w in $(xdotool search --onlyvisible --class ThermoBadge 2>/dev/null); do
+    xprop -id "$w" WM_NAME 2>/dev/null | grep -Eq '= ("")?$' || continue
+    xwininfo -id "$w" | awk '/Override Redirect State: yes/ {o=1} /Height:/ {h=$2} END {exit !(o && h > 64)}' && return 0
+  done
+  return 1
+}

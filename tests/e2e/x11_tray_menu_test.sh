@@ -50,15 +50,6 @@ xdotool mousemove "$tx" "$ty" click 1
 waitfor 5 viewable || fail "a second left click did not show the window"
 echo "tray left click: hide and show"
 
-# A menu is an override-redirect window of the program with no title, taller than the tray
-# icon (which is one too).
-popup_open() {
-  for w in $(xdotool search --onlyvisible --class ThermoBadge 2>/dev/null); do
-    xprop -id "$w" WM_NAME 2>/dev/null | grep -Eq '= ("")?$' || continue
-    xwininfo -id "$w" | awk '/Override Redirect State: yes/ {o=1} /Height:/ {h=$2} END {exit !(o && h > 64)}' && return 0
-  done
-  return 1
-}
 read -r wx wy <<<"$(origin)"
 xdotool mousemove $((wx + 30)) $((wy + 30)) click 3
 waitfor 5 popup_open || fail "a right click on the window opened no menu"

@@ -28,6 +28,7 @@ program=lib/thermobadge
 for f in bin/thermobadge bin/thermobadge-server \
   $program/ThermoBadge $program/VerShow.dll $program/thermobadge-server $program/ThermoBadge.ini \
   $program/ThermoBadge.png $program/FotoMark/Winter/frost.png $program/FotoMark/Summer/sun.png \
+  $program/translations/thermobadge_en.qm \
   share/applications/thermobadge.desktop share/metainfo/net.example.ThermoBadge.metainfo.xml \
   share/man/man1/thermobadge.1.gz share/man/man1/thermobadge-server.1.gz \
   share/doc/thermobadge/copyright lib/systemd/user/thermobadge-server.service; do
@@ -59,6 +60,14 @@ version=$("$prefix/bin/thermobadge" --version) || fail "thermobadge --version"
 grep -q "<release version=\"${version#ThermoBadge }\"" "$prefix/share/metainfo/net.example.ThermoBadge.metainfo.xml" ||
   fail "the metadata has no release $version"
 "$prefix/bin/thermobadge-server" --version | grep -qx "thermobadge-server ${version#ThermoBadge }" || fail "thermobadge-server --version"
+
+# The installed translation is found: with Lang=en in the settings the notice speaks English.
+mkdir -p "$XDG_CONFIG_HOME/ThermoBadge"
+printf '[Options]\nLang=en\n' >"$XDG_CONFIG_HOME/ThermoBadge/ThermoBadge.ini"
+notice=$(QT_QPA_PLATFORM=offscreen THERMOBADGE_VERSHOW_AUTOCLOSE_MS=0 "$prefix/$program/VerShow.dll" /v9.9 2>&1) ||
+  fail "the installed VerShow.dll: $notice"
+grep -q "A new version of the program is available: 9.9" <<<"$notice" || fail "the installed notice is not English under Lang=en: $notice"
+rm "$XDG_CONFIG_HOME/ThermoBadge/ThermoBadge.ini"
 
 # The installed skin list selects a look the build tree's does not: the size of the snapshot
 # tells which program folder and which pictures were used.

@@ -1,5 +1,7 @@
 #include "EditorArgument.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace tb {
@@ -63,28 +65,32 @@ QString argumentErrorText(const EditorArgument& argument)
     case EditorArgument::Problem::None:
         return {};
     case EditorArgument::Problem::Missing:
-        why = QStringLiteral("Не указан номер окна индикатора.");
+        why = QCoreApplication::translate("EditorArgument", "Не указан номер окна индикатора.");
         break;
     case EditorArgument::Problem::Extra:
-        why = QStringLiteral("Лишние аргументы: «%1».").arg(shown(argument.offending));
+        why = QCoreApplication::translate("EditorArgument", "Лишние аргументы: «%1».").arg(shown(argument.offending));
         break;
     case EditorArgument::Problem::NotANumber:
-        why = QStringLiteral("Номер окна индикатора не число: «%1».").arg(shown(argument.offending));
+        why = QCoreApplication::translate("EditorArgument", "Номер окна индикатора не число: «%1».")
+                  .arg(shown(argument.offending));
         break;
     case EditorArgument::Problem::Negative:
-        why = QStringLiteral("Номер окна индикатора отрицательный: «%1».").arg(shown(argument.offending));
+        why = QCoreApplication::translate("EditorArgument", "Номер окна индикатора отрицательный: «%1».")
+                  .arg(shown(argument.offending));
         break;
     case EditorArgument::Problem::Zero:
-        why = QStringLiteral("Номер окна индикатора не может быть нулём.");
+        why = QCoreApplication::translate("EditorArgument", "Номер окна индикатора не может быть нулём.");
         break;
     case EditorArgument::Problem::TooLarge:
-        why = QStringLiteral("Номер окна индикатора больше 2147483647: «%1».").arg(shown(argument.offending));
+        why = QCoreApplication::translate("EditorArgument", "Номер окна индикатора больше 2147483647: «%1».")
+                  .arg(shown(argument.offending));
         break;
     }
     return why
-        + QStringLiteral("\n\nИспользование: ThermoBadgeOpt.dll <номер окна>|<температура>\n"
-                         "Программу запускает индикатор (двойной щелчок или пункт меню «Вид»), "
-                         "например: ThermoBadgeOpt.dll 596|+7°");
+        + QCoreApplication::translate("EditorArgument",
+            "\n\nИспользование: ThermoBadgeOpt.dll <номер окна>|<температура>\n"
+            "Программу запускает индикатор (двойной щелчок или пункт меню «Вид»), "
+            "например: ThermoBadgeOpt.dll 596|+7°");
 }
 
 } // namespace tb

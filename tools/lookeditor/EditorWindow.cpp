@@ -27,7 +27,8 @@ Q_LOGGING_CATEGORY(lcEditor, "thermobadge.editor", QtInfoMsg)
 
 namespace {
 
-const QString kTitle = QStringLiteral("Вид индикатора ThermoBadge[*]");
+// Translated where it is used: the translation is installed after this is made.
+const char* const kTitle = QT_TRANSLATE_NOOP("EditorWindow", "Вид индикатора ThermoBadge[*]");
 
 } // namespace
 
@@ -63,10 +64,10 @@ EditorWindow::EditorWindow(Setup setup)
     , picture_(new PicturePane(this))
     , preview_(new LookPreview(setup_.temperature, setup_.regional, this))
     , status_(new QLabel(this))
-    , save_(new QPushButton(QStringLiteral("Сохранить"), this))
-    , revert_(new QPushButton(QStringLiteral("Вернуть исходный вид"), this))
+    , save_(new QPushButton(QCoreApplication::translate("EditorWindow", "Сохранить"), this))
+    , revert_(new QPushButton(QCoreApplication::translate("EditorWindow", "Вернуть исходный вид"), this))
 {
-    setWindowTitle(kTitle);
+    setWindowTitle(QCoreApplication::translate("EditorWindow", kTitle));
     session_ = std::make_unique<LookSession>(startLook(setup_.paths.IniFile, setup_.regional), LookCommands(setup_.regional),
         [this](const QString& command) { return link_.send(command); });
 
@@ -78,16 +79,16 @@ EditorWindow::EditorWindow(Setup setup)
     preview_->setObjectName(QStringLiteral("preview"));
     save_->setObjectName(QStringLiteral("save"));
     revert_->setObjectName(QStringLiteral("revert"));
-    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
+    auto* close = new QPushButton(QCoreApplication::translate("EditorWindow", "Закрыть"), this);
     close->setObjectName(QStringLiteral("close"));
 
     auto* tabs = new QTabWidget(this);
-    tabs->addTab(text_, QStringLiteral("Текст"));
-    tabs->addTab(effects_, QStringLiteral("Тень и контур"));
-    tabs->addTab(picture_, QStringLiteral("Цвета картинки"));
+    tabs->addTab(text_, QCoreApplication::translate("EditorWindow", "Текст"));
+    tabs->addTab(effects_, QCoreApplication::translate("EditorWindow", "Тень и контур"));
+    tabs->addTab(picture_, QCoreApplication::translate("EditorWindow", "Цвета картинки"));
     auto* right = new QVBoxLayout;
     right->addWidget(tabs);
-    right->addWidget(new QLabel(QStringLiteral("Так индикатор будет выглядеть:"), this));
+    right->addWidget(new QLabel(QCoreApplication::translate("EditorWindow", "Так индикатор будет выглядеть:"), this));
     right->addWidget(preview_, 1);
     auto* middle = new QHBoxLayout;
     middle->addWidget(browser_);
@@ -139,16 +140,18 @@ EditorWindow::EditorWindow(Setup setup)
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     askRestoreDraft = [this] {
-        return QMessageBox::question(this, QStringLiteral("Вид индикатора"),
-                   QStringLiteral("В прошлый раз изменения вида не были сохранены.\nВернуть их?"))
+        return QMessageBox::question(this, QCoreApplication::translate("EditorWindow", "Вид индикатора"),
+                   QCoreApplication::translate("EditorWindow", "В прошлый раз изменения вида не были сохранены.\nВернуть их?"))
             == QMessageBox::Yes;
     };
     askUnsaved = [this] {
-        return QMessageBox::question(this, QStringLiteral("Вид индикатора"),
-            QStringLiteral("Вид изменён, но не сохранён.\nСохранить его?"),
+        return QMessageBox::question(this, QCoreApplication::translate("EditorWindow", "Вид индикатора"),
+            QCoreApplication::translate("EditorWindow", "Вид изменён, но не сохранён.\nСохранить его?"),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     };
-    showError = [this](const QString& message) { QMessageBox::critical(this, QStringLiteral("Ошибка..."), message); };
+    showError = [this](const QString& message) {
+        QMessageBox::critical(this, QCoreApplication::translate("EditorWindow", "Ошибка..."), message);
+    };
 
     browser_->reload(session_->look().picture);
     showLinkState(false);
@@ -206,21 +209,22 @@ bool EditorWindow::save()
     // the skin list (made from the program's on the first save).
     const QString iniFile = skinIniForWriting(setup_.paths);
     if (iniFile.isEmpty()) {
-        showError(QStringLiteral("Вид не сохранён.\nНет места для списка шаблонов пользователя: %1\nИзменения остались в редакторе.")
+        showError(QCoreApplication::translate(
+            "EditorWindow", "Вид не сохранён.\nНет места для списка шаблонов пользователя: %1\nИзменения остались в редакторе.")
                       .arg(setup_.paths.IniFile));
         return false;
     }
     const IniWrite w = WriteInIKey(QStringLiteral("General"), QStringLiteral("Selected"),
         session_->commands().argument(session_->look()), iniFile);
     if (!w.ok()) {
-        showError(
-            QStringLiteral("Вид не сохранён.\n%1\nИзменения остались в редакторе: можно исправить причину и сохранить ещё раз.")
-                .arg(w.message));
+        showError(QCoreApplication::translate(
+            "EditorWindow", "Вид не сохранён.\n%1\nИзменения остались в редакторе: можно исправить причину и сохранить ещё раз.")
+                      .arg(w.message));
         return false;
     }
     session_->markSaved();
     clearDraft(setup_.draftFile);
-    status_->setText(QStringLiteral("Вид сохранён."));
+    status_->setText(QCoreApplication::translate("EditorWindow", "Вид сохранён."));
     refresh();
     return true;
 }
@@ -275,14 +279,16 @@ void EditorWindow::showLinkState(bool linked)
         // Changes made while the indicator was out of reach never arrived.
         QTimer::singleShot(0, this, [this] { session_->resend(); });
     }
-    status_->setText(linked ? QStringLiteral("Индикатор показывает изменения сразу.")
-                            : QStringLiteral("Индикатор не отвечает: изменения видны только здесь."));
+    status_->setText(linked
+            ? QCoreApplication::translate("EditorWindow", "Индикатор показывает изменения сразу.")
+            : QCoreApplication::translate("EditorWindow", "Индикатор не отвечает: изменения видны только здесь."));
 }
 
 void EditorWindow::showFontNotice(const QString& used)
 {
-    notice_->setText(QStringLiteral("Шрифта «%1» на этом компьютере нет: индикатор рисует текст шрифтом %2.")
-                         .arg(session_->look().fontName, used));
+    notice_->setText(
+        QCoreApplication::translate("EditorWindow", "Шрифта «%1» на этом компьютере нет: индикатор рисует текст шрифтом %2.")
+            .arg(session_->look().fontName, used));
     notice_->show();
 }
 

@@ -5,6 +5,7 @@
 #include "TitledFrame.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QSpinBox>
@@ -20,7 +21,7 @@ QSpinBox* pixelBox(int minimum, int maximum, QWidget* parent)
 {
     auto* box = new QSpinBox(parent);
     box->setRange(minimum, maximum);
-    box->setSuffix(QStringLiteral(" пикс."));
+    box->setSuffix(QCoreApplication::translate("EffectsPane", " пикс."));
     return box;
 }
 
@@ -34,9 +35,10 @@ int rounded(double v)
 EffectsPane::EffectsPane(QWidget* parent)
     : LookPane(parent)
 {
-    auto* shadowBox = new TitledFrame(QStringLiteral("Тень"), this);
-    shadow_ = new QCheckBox(QStringLiteral("Рисовать тень"), shadowBox);
-    shadowColor_ = new ColorButton(QStringLiteral("Цвет тени..."), QStringLiteral("Цвет тени"), shadowBox);
+    auto* shadowBox = new TitledFrame(QCoreApplication::translate("EffectsPane", "Тень"), this);
+    shadow_ = new QCheckBox(QCoreApplication::translate("EffectsPane", "Рисовать тень"), shadowBox);
+    shadowColor_ = new ColorButton(QCoreApplication::translate("EffectsPane", "Цвет тени..."),
+        QCoreApplication::translate("EffectsPane", "Цвет тени"), shadowBox);
     shadowX_ = pixelBox(-200, 200, shadowBox);
     shadowY_ = pixelBox(-200, 200, shadowBox);
     shadowAlpha_ = new SliderRow(0, 255, QString(), shadowBox);
@@ -45,25 +47,26 @@ EffectsPane::EffectsPane(QWidget* parent)
     QGridLayout* s = shadowBox->body();
     s->addWidget(shadow_, 0, 0, 1, 2);
     s->addWidget(shadowColor_, 0, 2, 1, 2, Qt::AlignLeft);
-    s->addWidget(new QLabel(QStringLiteral("Сдвиг вправо:"), shadowBox), 1, 0);
+    s->addWidget(new QLabel(QCoreApplication::translate("EffectsPane", "Сдвиг вправо:"), shadowBox), 1, 0);
     s->addWidget(shadowX_, 1, 1);
-    s->addWidget(new QLabel(QStringLiteral("Сдвиг вверх:"), shadowBox), 1, 2);
+    s->addWidget(new QLabel(QCoreApplication::translate("EffectsPane", "Сдвиг вверх:"), shadowBox), 1, 2);
     s->addWidget(shadowY_, 1, 3);
-    s->addWidget(new QLabel(QStringLiteral("Непрозрачность:"), shadowBox), 2, 0);
+    s->addWidget(new QLabel(QCoreApplication::translate("EffectsPane", "Непрозрачность:"), shadowBox), 2, 0);
     s->addWidget(shadowAlpha_, 2, 1, 1, 3);
     s->setColumnStretch(3, 1);
 
-    auto* outlineBox = new TitledFrame(QStringLiteral("Контур"), this);
-    outline_ = new QCheckBox(QStringLiteral("Обводить контур"), outlineBox);
-    outlineColor_ = new ColorButton(QStringLiteral("Цвет контура..."), QStringLiteral("Цвет контура"), outlineBox);
+    auto* outlineBox = new TitledFrame(QCoreApplication::translate("EffectsPane", "Контур"), this);
+    outline_ = new QCheckBox(QCoreApplication::translate("EffectsPane", "Обводить контур"), outlineBox);
+    outlineColor_ = new ColorButton(QCoreApplication::translate("EffectsPane", "Цвет контура..."),
+        QCoreApplication::translate("EffectsPane", "Цвет контура"), outlineBox);
     outlineWidth_ = pixelBox(0, 50, outlineBox);
-    fillOver_ = new QCheckBox(QStringLiteral("Заливка поверх контура"), outlineBox);
+    fillOver_ = new QCheckBox(QCoreApplication::translate("EffectsPane", "Заливка поверх контура"), outlineBox);
     outline_->setObjectName(QStringLiteral("outline"));
     outlineWidth_->setObjectName(QStringLiteral("outlineWidth"));
     QGridLayout* o = outlineBox->body();
     o->addWidget(outline_, 0, 0, 1, 2);
     o->addWidget(outlineColor_, 0, 2, Qt::AlignLeft);
-    o->addWidget(new QLabel(QStringLiteral("Толщина:"), outlineBox), 1, 0);
+    o->addWidget(new QLabel(QCoreApplication::translate("EffectsPane", "Толщина:"), outlineBox), 1, 0);
     o->addWidget(outlineWidth_, 1, 1);
     o->addWidget(fillOver_, 2, 0, 1, 3);
     o->setColumnStretch(2, 1);

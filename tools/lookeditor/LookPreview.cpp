@@ -1,5 +1,6 @@
 #include "LookPreview.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPainter>
 
@@ -28,7 +29,7 @@ void LookPreview::render(const Look& look, const QString& pictureFile)
     QString file;
     if (pictureFile != loadedFile_) {
         if (!QFileInfo(pictureFile).isFile()) {
-            problem_ = QStringLiteral("Нет файла картинки:\n%1").arg(pictureFile);
+            problem_ = QCoreApplication::translate("LookPreview", "Нет файла картинки:\n%1").arg(pictureFile);
             canvas_ = QImage();
             update();
             return;
@@ -40,7 +41,7 @@ void LookPreview::render(const Look& look, const QString& pictureFile)
         loadedFile_ = file;
     canvas_ = r.drawn ? r.canvas : QImage();
     if (!r.drawn)
-        problem_ = QStringLiteral("Картинку не удалось нарисовать.");
+        problem_ = QCoreApplication::translate("LookPreview", "Картинку не удалось нарисовать.");
     if (r.fontReplaced && fontReplaced)
         fontReplaced();
     update();

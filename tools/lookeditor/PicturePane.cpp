@@ -2,6 +2,7 @@
 
 #include "SliderRow.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -19,20 +20,20 @@ PicturePane::PicturePane(QWidget* parent)
     hue_->setObjectName(QStringLiteral("hue"));
     saturation_->setObjectName(QStringLiteral("saturation"));
     transparency_->setObjectName(QStringLiteral("transparency"));
-    auto* reset = new QPushButton(QStringLiteral("Исходные цвета"), this);
+    auto* reset = new QPushButton(QCoreApplication::translate("PicturePane", "Исходные цвета"), this);
     reset->setObjectName(QStringLiteral("resetColours"));
 
     auto* grid = new QGridLayout(this);
-    const std::pair<const char16_t*, SliderRow*> rows[] = {
-        {u"Оттенок:", hue_},
-        {u"Насыщенность:", saturation_},
-        {u"Интенсивность:", intensity_},
-        {u"Яркость:", brightness_},
-        {u"Прозрачность:", transparency_},
+    const std::pair<const char*, SliderRow*> rows[] = {
+        {QT_TRANSLATE_NOOP("PicturePane", "Оттенок:"), hue_},
+        {QT_TRANSLATE_NOOP("PicturePane", "Насыщенность:"), saturation_},
+        {QT_TRANSLATE_NOOP("PicturePane", "Интенсивность:"), intensity_},
+        {QT_TRANSLATE_NOOP("PicturePane", "Яркость:"), brightness_},
+        {QT_TRANSLATE_NOOP("PicturePane", "Прозрачность:"), transparency_},
     };
     int row = 0;
     for (const auto& [caption, slider] : rows) {
-        grid->addWidget(new QLabel(QString::fromUtf16(caption), this), row, 0);
+        grid->addWidget(new QLabel(QCoreApplication::translate("PicturePane", caption), this), row, 0);
         grid->addWidget(slider, row++, 1);
     }
     grid->addWidget(reset, row++, 1, Qt::AlignRight);

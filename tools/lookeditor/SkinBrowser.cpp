@@ -1,6 +1,7 @@
 #include "SkinBrowser.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -43,13 +44,13 @@ QIcon thumbnail(const QString& file, int side)
 } // namespace
 
 SkinBrowser::SkinBrowser(SkinCatalog& catalog, QWidget* parent)
-    : TitledFrame(QStringLiteral("Картинка"), parent)
+    : TitledFrame(QCoreApplication::translate("SkinBrowser", "Картинка"), parent)
     , catalog_(catalog)
     , folderBox_(new QComboBox(this))
     , pictures_(new QListWidget(this))
     , note_(new QLabel(this))
-    , rename_(new QPushButton(QStringLiteral("Переименовать..."), this))
-    , addPicture_(new QPushButton(QStringLiteral("Добавить картинку..."), this))
+    , rename_(new QPushButton(QCoreApplication::translate("SkinBrowser", "Переименовать..."), this))
+    , addPicture_(new QPushButton(QCoreApplication::translate("SkinBrowser", "Добавить картинку..."), this))
 {
     folderBox_->setObjectName(QStringLiteral("folders"));
     pictures_->setObjectName(QStringLiteral("pictures"));
@@ -62,12 +63,12 @@ SkinBrowser::SkinBrowser(SkinCatalog& catalog, QWidget* parent)
     pictures_->setMinimumSize(3 * (kThumbnail + 28) + 24, 2 * (kThumbnail + 34) + 8);
     note_->setWordWrap(true);
     note_->hide();
-    auto* newFolder = new QPushButton(QStringLiteral("Новая папка..."), this);
+    auto* newFolder = new QPushButton(QCoreApplication::translate("SkinBrowser", "Новая папка..."), this);
     rename_->setObjectName(QStringLiteral("renameFolder"));
     addPicture_->setObjectName(QStringLiteral("addPicture"));
 
     auto* folderRow = new QHBoxLayout;
-    folderRow->addWidget(new QLabel(QStringLiteral("Папка:"), this));
+    folderRow->addWidget(new QLabel(QCoreApplication::translate("SkinBrowser", "Папка:"), this));
     folderRow->addWidget(folderBox_, 1);
     auto* folderButtons = new QHBoxLayout;
     folderButtons->addWidget(newFolder);
@@ -104,7 +105,8 @@ void SkinBrowser::reload(const QString& picture)
     folderBox_->setCurrentIndex(-1); // so that showPicture fills the thumbnails afresh
     showing_ = false;
     if (folders_.isEmpty()) {
-        note_->setText(QStringLiteral("В файле %1 нет папок с картинками. Добавьте папку.").arg(catalog_.iniFile()));
+        note_->setText(QCoreApplication::translate("SkinBrowser", "В файле %1 нет папок с картинками. Добавьте папку.")
+                           .arg(catalog_.iniFile()));
         note_->show();
     }
     rename_->setEnabled(!folders_.isEmpty());
@@ -146,7 +148,7 @@ void SkinBrowser::showPicture(const QString& picture)
     }
     pictures_->setCurrentRow(row);
     if (folder < 0 && !picture.isEmpty()) {
-        note_->setText(QStringLiteral("Картинки «%1» нет в списке.").arg(picture));
+        note_->setText(QCoreApplication::translate("SkinBrowser", "Картинки «%1» нет в списке.").arg(picture));
         note_->show();
     } else if (!folders_.isEmpty()) {
         note_->hide();
@@ -157,14 +159,14 @@ void SkinBrowser::showPicture(const QString& picture)
 void SkinBrowser::report(const SkinCatalog::Change& change)
 {
     if (!change.ok())
-        QMessageBox::warning(this, QStringLiteral("Ошибка..."), change.write.message);
+        QMessageBox::warning(this, QCoreApplication::translate("SkinBrowser", "Ошибка..."), change.write.message);
 }
 
 void SkinBrowser::addFolder()
 {
     bool ok = false;
-    const QString name = QInputDialog::getText(
-        this, QStringLiteral("Новая папка"), QStringLiteral("Имя новой папки с картинками:"), QLineEdit::Normal, QString(), &ok)
+    const QString name = QInputDialog::getText(this, QCoreApplication::translate("SkinBrowser", "Новая папка"),
+        QCoreApplication::translate("SkinBrowser", "Имя новой папки с картинками:"), QLineEdit::Normal, QString(), &ok)
                              .trimmed();
     if (!ok || name.isEmpty())
         return;
@@ -187,8 +189,8 @@ void SkinBrowser::renameFolder()
         return;
     const QString oldPath = folders_[index].path;
     bool ok = false;
-    const QString name = QInputDialog::getText(this, QStringLiteral("Переименовать папку"),
-        QStringLiteral("Новое имя папки «%1»:").arg(oldPath), QLineEdit::Normal, oldPath, &ok)
+    const QString name = QInputDialog::getText(this, QCoreApplication::translate("SkinBrowser", "Переименовать папку"),
+        QCoreApplication::translate("SkinBrowser", "Новое имя папки «%1»:").arg(oldPath), QLineEdit::Normal, oldPath, &ok)
                              .trimmed();
     if (!ok || name.isEmpty() || name == oldPath)
         return;
@@ -208,9 +210,9 @@ void SkinBrowser::addPicture()
     const int index = folderBox_->currentIndex();
     if (index < 0 || index >= folders_.size())
         return;
-    const QString file
-        = QFileDialog::getOpenFileName(this, QStringLiteral("Добавить картинку в папку «%1»").arg(folders_[index].path),
-            QString(), QStringLiteral("Картинки (*.png *.jpg *.jpeg *.bmp *.gif);;Все файлы (*)"));
+    const QString file = QFileDialog::getOpenFileName(this,
+        QCoreApplication::translate("SkinBrowser", "Добавить картинку в папку «%1»").arg(folders_[index].path), QString(),
+        QCoreApplication::translate("SkinBrowser", "Картинки (*.png *.jpg *.jpeg *.bmp *.gif);;Все файлы (*)"));
     if (file.isEmpty())
         return;
     const SkinCatalog::Change change = catalog_.addPicture(folders_[index].number, file);

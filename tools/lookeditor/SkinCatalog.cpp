@@ -4,6 +4,7 @@
 #include "Codepage.h"
 #include "INI_Class.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,18 +89,18 @@ SkinCatalog::Change SkinCatalog::refused(IniWrite::Status status, const QString&
 QString SkinCatalog::folderNameProblem(const QString& name)
 {
     if (name.trimmed().isEmpty())
-        return QStringLiteral("Имя папки пустое.");
+        return QCoreApplication::translate("SkinCatalog", "Имя папки пустое.");
     if (name != name.trimmed())
-        return QStringLiteral("Имя папки не может начинаться или кончаться пробелом.");
+        return QCoreApplication::translate("SkinCatalog", "Имя папки не может начинаться или кончаться пробелом.");
     if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("Имя папки «%1» недопустимо.").arg(name);
+        return QCoreApplication::translate("SkinCatalog", "Имя папки «%1» недопустимо.").arg(name);
     for (const QChar c : {u'/', u'\\', u'|'})
         if (name.contains(c))
-            return QStringLiteral("Имя папки не может содержать знаки / \\ и |.");
+            return QCoreApplication::translate("SkinCatalog", "Имя папки не может содержать знаки / \\ и |.");
     if (name.size() > 100)
-        return QStringLiteral("Имя папки длиннее 100 знаков.");
+        return QCoreApplication::translate("SkinCatalog", "Имя папки длиннее 100 знаков.");
     if (!inCodePage(name))
-        return QStringLiteral("Имя папки содержит знаки, которых нет в кодировке windows-1251.");
+        return QCoreApplication::translate("SkinCatalog", "Имя папки содержит знаки, которых нет в кодировке windows-1251.");
     return {};
 }
 
@@ -118,16 +119,20 @@ SkinCatalog::Change SkinCatalog::addFolder(const QString& name)
         return refused(IniWrite::Status::BadValue, problem);
     const QList<SkinFolder> list = folders();
     if (list.size() >= kMaxFolders)
-        return refused(IniWrite::Status::BadValue, QStringLiteral("В списке уже %1 папок, больше нельзя.").arg(kMaxFolders));
+        return refused(IniWrite::Status::BadValue,
+            QCoreApplication::translate("SkinCatalog", "В списке уже %1 папок, больше нельзя.").arg(kMaxFolders));
     for (const SkinFolder& f : list)
         if (f.path.compare(name, Qt::CaseInsensitive) == 0)
-            return refused(IniWrite::Status::BadValue, QStringLiteral("Папка «%1» уже есть в списке.").arg(name));
+            return refused(IniWrite::Status::BadValue,
+                QCoreApplication::translate("SkinCatalog", "Папка «%1» уже есть в списке.").arg(name));
     const QString ini = iniForWriting();
     if (ini.isEmpty())
-        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
+        return refused(IniWrite::Status::CannotWrite,
+            QCoreApplication::translate("SkinCatalog", "Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
     const QString dir = folderDir(name);
     if (!QDir().mkpath(dir))
-        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось создать папку %1.").arg(dir));
+        return refused(
+            IniWrite::Status::CannotWrite, QCoreApplication::translate("SkinCatalog", "Не удалось создать папку %1.").arg(dir));
     return {WriteInIKey(dirSection(static_cast<int>(list.size())), kPath, name, ini), {}};
 }
 
@@ -137,24 +142,29 @@ SkinCatalog::Change SkinCatalog::renameFolder(int number, const QString& newName
         return refused(IniWrite::Status::BadValue, problem);
     const QList<SkinFolder> list = folders();
     if (number < 0 || number >= list.size())
-        return refused(IniWrite::Status::BadValue, QStringLiteral("Папки номер %1 нет в списке.").arg(number));
+        return refused(
+            IniWrite::Status::BadValue, QCoreApplication::translate("SkinCatalog", "Папки номер %1 нет в списке.").arg(number));
     const QString oldName = list[number].path;
     if (oldName == newName)
         return {};
     for (const SkinFolder& f : list)
         if (f.number != number && f.path.compare(newName, Qt::CaseInsensitive) == 0)
-            return refused(IniWrite::Status::BadValue, QStringLiteral("Папка «%1» уже есть в списке.").arg(newName));
+            return refused(IniWrite::Status::BadValue,
+                QCoreApplication::translate("SkinCatalog", "Папка «%1» уже есть в списке.").arg(newName));
 
     const QString ini = iniForWriting();
     if (ini.isEmpty())
-        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
+        return refused(IniWrite::Status::CannotWrite,
+            QCoreApplication::translate("SkinCatalog", "Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
     const QString oldDir = folderDir(oldName), newDir = folderDir(newName);
     const bool moveOnDisk = QFileInfo(oldDir).isDir();
     if (moveOnDisk) {
         if (QFileInfo::exists(newDir) && QFileInfo(newDir).canonicalFilePath() != QFileInfo(oldDir).canonicalFilePath())
-            return refused(IniWrite::Status::CannotWrite, QStringLiteral("Папка %1 уже существует.").arg(newDir));
+            return refused(IniWrite::Status::CannotWrite,
+                QCoreApplication::translate("SkinCatalog", "Папка %1 уже существует.").arg(newDir));
         if (!QDir().rename(oldDir, newDir))
-            return refused(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось переименовать папку %1.").arg(oldDir));
+            return refused(IniWrite::Status::CannotWrite,
+                QCoreApplication::translate("SkinCatalog", "Не удалось переименовать папку %1.").arg(oldDir));
     }
     // The program's pictures of a folder cannot move: the user's folder of the new name gets
     // copies of them, so that the renamed folder still shows them.
@@ -163,7 +173,8 @@ SkinCatalog::Change SkinCatalog::renameFolder(int number, const QString& newName
         const QDir shipped(paths_.AppDir + QStringLiteral("FotoMark/") + localPath(oldName));
         const QStringList files = shipped.exists() ? shipped.entryList(QDir::Files) : QStringList();
         if (!files.isEmpty() && !QDir().mkpath(newDir))
-            return refused(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось создать папку %1.").arg(newDir));
+            return refused(IniWrite::Status::CannotWrite,
+                QCoreApplication::translate("SkinCatalog", "Не удалось создать папку %1.").arg(newDir));
         for (const QString& file : files) {
             const QString target = QDir(newDir).filePath(file);
             if (QFileInfo::exists(target))
@@ -174,7 +185,8 @@ SkinCatalog::Change SkinCatalog::renameFolder(int number, const QString& newName
                 if (moveOnDisk)
                     QDir().rename(newDir, oldDir);
                 return refused(IniWrite::Status::CannotWrite,
-                    QStringLiteral("Не удалось скопировать %1 в %2.").arg(shipped.filePath(file), newDir));
+                    QCoreApplication::translate("SkinCatalog", "Не удалось скопировать %1 в %2.")
+                        .arg(shipped.filePath(file), newDir));
             }
             copied << target;
         }
@@ -201,23 +213,28 @@ SkinCatalog::Change SkinCatalog::addPicture(int number, const QString& sourceFil
 {
     const QList<SkinFolder> list = folders();
     if (number < 0 || number >= list.size())
-        return refused(IniWrite::Status::BadValue, QStringLiteral("Папки номер %1 нет в списке.").arg(number));
+        return refused(
+            IniWrite::Status::BadValue, QCoreApplication::translate("SkinCatalog", "Папки номер %1 нет в списке.").arg(number));
     const SkinFolder& folder = list[number];
     if (folder.pictures.size() >= kMaxPictures)
         return refused(IniWrite::Status::BadValue,
-            QStringLiteral("В папке «%1» уже %2 картинок, больше нельзя.").arg(folder.path).arg(kMaxPictures));
+            QCoreApplication::translate("SkinCatalog", "В папке «%1» уже %2 картинок, больше нельзя.")
+                .arg(folder.path)
+                .arg(kMaxPictures));
     QImageReader reader(sourceFile);
     if (!reader.canRead())
-        return refused(
-            IniWrite::Status::CannotRead, QStringLiteral("Файл %1 не удаётся прочитать как картинку.").arg(sourceFile));
+        return refused(IniWrite::Status::CannotRead,
+            QCoreApplication::translate("SkinCatalog", "Файл %1 не удаётся прочитать как картинку.").arg(sourceFile));
 
     const QString ini = iniForWriting();
     if (ini.isEmpty())
-        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
+        return refused(IniWrite::Status::CannotWrite,
+            QCoreApplication::translate("SkinCatalog", "Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
     const QFileInfo source(sourceFile);
     const QString dir = folderDir(folder.path);
     if (!QDir().mkpath(dir))
-        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось создать папку %1.").arg(dir));
+        return refused(
+            IniWrite::Status::CannotWrite, QCoreApplication::translate("SkinCatalog", "Не удалось создать папку %1.").arg(dir));
     QString name = listableName(source.fileName());
     QString target = QDir(dir).filePath(name);
     const bool alreadyThere = QFileInfo(target).canonicalFilePath() == source.canonicalFilePath();
@@ -229,7 +246,8 @@ SkinCatalog::Change SkinCatalog::addPicture(int number, const QString& sourceFil
     }
     if (!alreadyThere && !QFile::copy(sourceFile, target)) {
         QFile::remove(target);
-        return refused(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось скопировать %1 в %2.").arg(sourceFile, dir));
+        return refused(IniWrite::Status::CannotWrite,
+            QCoreApplication::translate("SkinCatalog", "Не удалось скопировать %1 в %2.").arg(sourceFile, dir));
     }
     const QString caption = QFileInfo(name).completeBaseName();
     Change change {WriteInIKey(dirSection(number), picKey(static_cast<int>(folder.pictures.size()) + 1),

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,7 +21,7 @@ QSpinBox* offsetBox(QWidget* parent)
 {
     auto* box = new QSpinBox(parent);
     box->setRange(-1000, 1000);
-    box->setSuffix(QStringLiteral(" пикс."));
+    box->setSuffix(QCoreApplication::translate("TextPane", " пикс."));
     return box;
 }
 
@@ -30,11 +31,12 @@ TextPane::TextPane(QWidget* parent)
     : LookPane(parent)
     , family_(new QComboBox(this))
     , size_(new QDoubleSpinBox(this))
-    , bold_(new QCheckBox(QStringLiteral("Жирный"), this))
-    , italic_(new QCheckBox(QStringLiteral("Курсив"), this))
-    , underline_(new QCheckBox(QStringLiteral("Подчёркнутый"), this))
-    , color_(new ColorButton(QStringLiteral("Цвет текста..."), QStringLiteral("Цвет текста"), this))
-    , fill_(new QCheckBox(QStringLiteral("Заливать текст цветом"), this))
+    , bold_(new QCheckBox(QCoreApplication::translate("TextPane", "Жирный"), this))
+    , italic_(new QCheckBox(QCoreApplication::translate("TextPane", "Курсив"), this))
+    , underline_(new QCheckBox(QCoreApplication::translate("TextPane", "Подчёркнутый"), this))
+    , color_(new ColorButton(QCoreApplication::translate("TextPane", "Цвет текста..."),
+          QCoreApplication::translate("TextPane", "Цвет текста"), this))
+    , fill_(new QCheckBox(QCoreApplication::translate("TextPane", "Заливать текст цветом"), this))
     , x_(offsetBox(this))
     , y_(offsetBox(this))
 {
@@ -46,7 +48,7 @@ TextPane::TextPane(QWidget* parent)
     size_->setObjectName(QStringLiteral("size"));
     size_->setRange(1, 500);
     size_->setDecimals(1);
-    size_->setSuffix(QStringLiteral(" пикс."));
+    size_->setSuffix(QCoreApplication::translate("TextPane", " пикс."));
     x_->setObjectName(QStringLiteral("textX"));
     y_->setObjectName(QStringLiteral("textY"));
     bold_->setObjectName(QStringLiteral("bold"));
@@ -55,9 +57,9 @@ TextPane::TextPane(QWidget* parent)
 
     auto* grid = new QGridLayout(this);
     int row = 0;
-    grid->addWidget(new QLabel(QStringLiteral("Шрифт:"), this), row, 0);
+    grid->addWidget(new QLabel(QCoreApplication::translate("TextPane", "Шрифт:"), this), row, 0);
     grid->addWidget(family_, row++, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Размер:"), this), row, 0);
+    grid->addWidget(new QLabel(QCoreApplication::translate("TextPane", "Размер:"), this), row, 0);
     grid->addWidget(size_, row++, 1);
     auto* styles = new QHBoxLayout;
     styles->addWidget(bold_);
@@ -65,12 +67,12 @@ TextPane::TextPane(QWidget* parent)
     styles->addWidget(underline_);
     styles->addStretch();
     grid->addLayout(styles, row++, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Цвет:"), this), row, 0);
+    grid->addWidget(new QLabel(QCoreApplication::translate("TextPane", "Цвет:"), this), row, 0);
     grid->addWidget(color_, row, 1);
     grid->addWidget(fill_, row++, 2, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Сдвиг вправо:"), this), row, 0);
+    grid->addWidget(new QLabel(QCoreApplication::translate("TextPane", "Сдвиг вправо:"), this), row, 0);
     grid->addWidget(x_, row, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Сдвиг вверх:"), this), row, 2);
+    grid->addWidget(new QLabel(QCoreApplication::translate("TextPane", "Сдвиг вверх:"), this), row, 2);
     grid->addWidget(y_, row++, 3);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(3, 1);

@@ -4,6 +4,7 @@
 #include "INI_Class.h"
 #include "SafeFile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStringDecoder>
@@ -201,29 +202,34 @@ IniWrite WriteInIKey(const QString& Section, const QString& KeyName, const QStri
     QByteArray content;
     if (info.exists()) {
         if (!info.isFile())
-            return failed(IniWrite::Status::CannotRead, QStringLiteral("%1 — не файл.").arg(FileName));
+            return failed(
+                IniWrite::Status::CannotRead, QCoreApplication::translate("WriteInIKey", "%1 — не файл.").arg(FileName));
         // Without any write permission the file is read-only even for a user who could write it
         // anyway (root): the protection is the owner's wish.
         constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
         if (!info.isWritable() || !(info.permissions() & anyWrite))
-            return failed(IniWrite::Status::ReadOnly, QStringLiteral("Файл %1 только для чтения.").arg(FileName));
+            return failed(IniWrite::Status::ReadOnly,
+                QCoreApplication::translate("WriteInIKey", "Файл %1 только для чтения.").arg(FileName));
         if (info.size() > INI_Class::kMaxFileSize)
             return failed(IniWrite::Status::TooLarge,
-                QStringLiteral("Файл %1 слишком большой (больше %2 байт).").arg(FileName).arg(INI_Class::kMaxFileSize));
+                QCoreApplication::translate("WriteInIKey", "Файл %1 слишком большой (больше %2 байт).")
+                    .arg(FileName)
+                    .arg(INI_Class::kMaxFileSize));
         // Bounded by the bytes read: the file may have become something else since it was looked at.
         NamedFileRead in = readNamedFile(FileName, INI_Class::kMaxFileSize);
         if (!in.ok())
             return failed(IniWrite::Status::CannotRead,
-                QStringLiteral("Не удалось прочитать файл %1: %2.").arg(FileName, in.problem));
+                QCoreApplication::translate("WriteInIKey", "Не удалось прочитать файл %1: %2.").arg(FileName, in.problem));
         content = std::move(in.bytes);
     }
 
     switch (setIniValue(content, Section, KeyName, KeyValue)) {
     case IniWrite::Status::BadName:
-        return failed(
-            IniWrite::Status::BadName, QStringLiteral("Недопустимое имя раздела или ключа: [%1] %2.").arg(Section, KeyName));
+        return failed(IniWrite::Status::BadName,
+            QCoreApplication::translate("WriteInIKey", "Недопустимое имя раздела или ключа: [%1] %2.").arg(Section, KeyName));
     case IniWrite::Status::BadValue:
-        return failed(IniWrite::Status::BadValue, QStringLiteral("Значение ключа %1 содержит перевод строки.").arg(KeyName));
+        return failed(IniWrite::Status::BadValue,
+            QCoreApplication::translate("WriteInIKey", "Значение ключа %1 содержит перевод строки.").arg(KeyName));
     default:
         break;
     }
@@ -233,7 +239,8 @@ IniWrite WriteInIKey(const QString& Section, const QString& KeyName, const QStri
     // permissions; a link in its place is replaced, never written through.
     QString problem;
     if (!saveFileSafely(FileName, content, &problem))
-        return failed(IniWrite::Status::CannotWrite, QStringLiteral("Не удалось записать файл %1: %2.").arg(FileName, problem));
+        return failed(IniWrite::Status::CannotWrite,
+            QCoreApplication::translate("WriteInIKey", "Не удалось записать файл %1: %2.").arg(FileName, problem));
     qCDebug(lcIniWrite).noquote() << "wrote" << FileName << "[" << Section << "]" << KeyName;
     return {};
 }

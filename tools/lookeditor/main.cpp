@@ -9,6 +9,8 @@
 #include "Draft.h"
 #include "EditorArgument.h"
 #include "EditorWindow.h"
+#include "IniSettingsStore.h"
+#include "InterfaceLanguage.h"
 #include "QtTranslations.h"
 #include "UnixCommandChannel.h"
 #include "UnixSignals.h"
@@ -52,7 +54,8 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
-    installQtTranslations(app);
+    // The language the indicator speaks, decided the same way from the same settings.
+    installQtTranslations(app, interfaceLanguage(IniSettingsStore()));
     // QApplication has taken out its own options (-platform and the like); the rest are ours.
     const EditorArgument argument = parseEditorArgument(QCoreApplication::arguments().mid(1));
     if (argument.problem != EditorArgument::Problem::None) {

@@ -1,5 +1,7 @@
 #include "NoticeTexts.h"
 
+#include <QCoreApplication>
+
 namespace tbvershow {
 
 namespace {
@@ -18,7 +20,7 @@ QString shown(const QString& argument)
 
 QString noticeText(const QString& newVersion, const QString& installedVersion)
 {
-    return QStringLiteral("Доступна новая версия программы: %1\n\nУстановлена версия: %2")
+    return QCoreApplication::translate("VerShow", "Доступна новая версия программы: %1\n\nУстановлена версия: %2")
         .arg(newVersion, installedVersion);
 }
 
@@ -29,21 +31,22 @@ QString argumentErrorText(const VersionArgument& argument)
     case VersionArgument::Problem::None:
         return {};
     case VersionArgument::Problem::Missing:
-        why = QStringLiteral("Не указана версия программы.");
+        why = QCoreApplication::translate("VerShow", "Не указана версия программы.");
         break;
     case VersionArgument::Problem::Extra:
-        why = QStringLiteral("Лишние аргументы: «%1».").arg(shown(argument.offending));
+        why = QCoreApplication::translate("VerShow", "Лишние аргументы: «%1».").arg(shown(argument.offending));
         break;
     case VersionArgument::Problem::TooLong:
-        why = QStringLiteral("Слишком длинный аргумент: «%1».").arg(shown(argument.offending));
+        why = QCoreApplication::translate("VerShow", "Слишком длинный аргумент: «%1».").arg(shown(argument.offending));
         break;
     case VersionArgument::Problem::Malformed:
-        why = QStringLiteral("Неверный аргумент: «%1».").arg(shown(argument.offending));
+        why = QCoreApplication::translate("VerShow", "Неверный аргумент: «%1».").arg(shown(argument.offending));
         break;
     }
     return why
-           + QStringLiteral("\n\nИспользование: VerShow.dll /v<версия>\n"
-                            "Версия: целое число или два числа через точку, например: VerShow.dll /v1.5");
+        + QCoreApplication::translate("VerShow",
+            "\n\nИспользование: VerShow.dll /v<версия>\n"
+            "Версия: целое число или два числа через точку, например: VerShow.dll /v1.5");
 }
 
 } // namespace tbvershow

@@ -7,8 +7,11 @@
 // THERMOBADGE_VERSHOW_AUTOCLOSE_MS=N closes the box by itself after N milliseconds and prints its
 // text on standard output, so tests and scripts can run the real program without a person.
 
+#include "IniSettingsStore.h"
+#include "InterfaceLanguage.h"
 #include "NoticeTexts.h"
 #include "PrivateFolder.h"
+#include "QtTranslations.h"
 #include "UniqueFd.h"
 #include "VersionArgument.h"
 
@@ -103,6 +106,8 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // The language the indicator speaks, decided the same way from the same settings.
+    tb::installQtTranslations(app, tb::interfaceLanguage(tb::IniSettingsStore()));
     // QApplication has taken out its own options (-platform and the like); the rest are ours.
     const VersionArgument argument = parseVersionArgument(QCoreApplication::arguments().mid(1));
     const bool ok = argument.problem == VersionArgument::Problem::None;

@@ -1,16 +1,22 @@
 #pragma once
 
-#include <QLocale>
 #include <QString>
 
 class QCoreApplication;
 
 namespace tb {
 
-// Qt's own texts (the colour chooser, file dialogs, the buttons of question boxes) in the
-// interface language: loads "qtbase" for `locale` from `folder` (Qt's translations folder when
-// empty) into the application. An English interface, or a language Qt has no translation for,
-// keeps Qt's English (logged). True when a translation was installed.
-bool installQtTranslations(QCoreApplication& app, const QLocale& locale = QLocale::system(), const QString& folder = {});
+// Where the program's own translations lie: "translations" in the program folder.
+QString ownTranslationsFolder();
+
+// Every text in `language` ("ru" or "en", as interfaceLanguage() decides): the program's own
+// texts from thermobadge_<language>.qm in `ownFolder` (ownTranslationsFolder() when empty;
+// Russian needs none, the texts are written in it), and Qt's own (the colour chooser, file
+// dialogs, the buttons of question boxes) from qtbase_<language>.qm in `qtFolder` (Qt's
+// translations folder when empty; English needs none, Qt is written in it). A file that is
+// missing is logged and those texts stay as written. True when everything the language needs
+// was installed.
+bool installQtTranslations(
+    QCoreApplication& app, const QString& language, const QString& ownFolder = {}, const QString& qtFolder = {});
 
 } // namespace tb
