@@ -147,8 +147,9 @@ TEST(SliderTest, LiveChangesKeysAndClosingWithEsc)
     EXPECT_EQ(panel.lblScale(0)->text(), QStringLiteral("100"));
     EXPECT_EQ(panel.nLastScaleIdx(), 1);
 
-    // Transparency: percent of 255, cut to a whole number.
-    const std::pair<int, const char*> percents[] = {{0, "0"}, {1, "0"}, {2, "0"}, {3, "1"}, {128, "50"}, {210, "82"}};
+    // Transparency: percent of 255, cut to a whole number (of 256, 51 and 204 would read 19 and 79).
+    const std::pair<int, const char*> percents[]
+        = {{0, "0"}, {1, "0"}, {2, "0"}, {3, "1"}, {51, "20"}, {128, "50"}, {204, "80"}, {210, "82"}};
     for (const auto& [value, label] : percents) {
         panel.scrlTrans()->setValue(value);
         EXPECT_EQ(panel.lblTrans()->text(), QLatin1String(label)) << value;
