@@ -8,22 +8,27 @@
 
 namespace tb {
 
-QFont dialogFont(qreal pointSize, bool bold)
+namespace {
+
+QFont face(const QString& family, QFont::StyleHint hint, qreal pointSize, bool bold)
 {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font(family);
+    font.setStyleHint(hint);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;
 }
 
+} // namespace
+
+QFont dialogFont(qreal pointSize, bool bold)
+{
+    return face(QStringLiteral("Liberation Sans"), QFont::SansSerif, pointSize, bold);
+}
+
 QFont dialogSerifFont(qreal pointSize, bool bold)
 {
-    QFont font(QStringLiteral("Liberation Serif"));
-    font.setStyleHint(QFont::Serif);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
+    return face(QStringLiteral("Liberation Serif"), QFont::Serif, pointSize, bold);
 }
 
 void setDialogFace(QWidget* dialog, const QFont& font)
