@@ -39,14 +39,20 @@ bool isSocket(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
-int connectRaw(const QString& path)
+sockaddr_un addressOf(const QString& path)
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     const QByteArray bytes = QFile::encodeName(path);
     std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    return address;
+}
+
+int connectRaw(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_un address = addressOf(path);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd);
         return -1;
     }
@@ -199,11 +205,8 @@ struct RawSender {
 int listenAt(const QString& path)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    const QByteArray bytes = QFile::encodeName(path);
-    std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0) {
+    const sockaddr_un address = addressOf(path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0) {
         ::close(fd);
         return -1;
     }
@@ -469,13 +472,8 @@ TEST_F(CommandChannelTest, AFolderOthersCouldReachIsRefused)
 
 TEST_F(CommandChannelTest, AReceiverThatNeverAnswersIsGivenUpAfterTwoSeconds)
 {
-    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    const QByteArray path = QFile::encodeName(pathOf(777));
-    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
-    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(silent, 4), 0);
+    const int silent = listenAt(pathOf(777));
+    ASSERT_GE(silent, 0);
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(channel->setText(777, QStringLiteral("S=48")));
