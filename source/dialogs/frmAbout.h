@@ -2,7 +2,28 @@
 
 #include <QWidget>
 
+#include <array>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
 namespace tb {
+
+// The about box's controls, by the names they are known by.
+struct AboutControls {
+    QFrame* fram0 = nullptr;
+    QLabel* txtVer = nullptr;
+    QFrame* fram1 = nullptr;
+    std::array<QFrame*, 2> shp {}; // the bands behind the addresses
+    QLabel* lbl0 = nullptr; // "Mail"
+    QLabel* lbl1 = nullptr; // "www"
+    QLabel* txt0 = nullptr;
+    QLabel* txt1 = nullptr;
+    QLabel* txt3 = nullptr;
+    QLabel* txt2 = nullptr; // the author line
+    QPushButton* cmdOk = nullptr;
+};
 
 // The about box: program name and version, the project's addresses, "Ok!". A tool window
 // without owner; the caller shows it modeless and then puts it on top. Esc (whatever holds the
@@ -17,6 +38,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    AboutControls c_;
 };
 
 } // namespace tb

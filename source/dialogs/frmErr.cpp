@@ -1,14 +1,27 @@
 #include "frmErr.h"
 
-#include "Twips.h"
+#include "ControlTable.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace tb {
+
+namespace {
+
+using C = ErrControls;
+using K = ControlKind;
+
+constexpr ControlRow<ErrControls> kRows[] = {
+    {held<&C::txtErr>, K::TextList, nullptr, "txtErr", nullptr, QT_TRANSLATE_NOOP("frmErr", "DublClick-ClearList"), 45, 45, 5715, 2115, {}},
+    {held<&C::chkAddErr>, K::Check, nullptr, "chkAddErr", QT_TRANSLATE_NOOP("frmErr", "Логировать ошибки"), nullptr, 3855, 2280, 1905, 255, {}},
+    {held<&C::cmdClose>, K::Button, nullptr, "cmdClose", QT_TRANSLATE_NOOP("frmErr", "Close (Error List)"), nullptr, 1920, 2190, 1470, 390, {}},
+};
+
+} // namespace
 
 frmErr::frmErr()
 {
@@ -16,33 +29,21 @@ frmErr::frmErr()
     setWindowTitle(QCoreApplication::translate("frmErr", "Error GDI+"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(dialogFont());
-    txtErr_ = new QPlainTextEdit(this);
-    txtErr_->setObjectName(QStringLiteral("txtErr"));
-    txtErr_->setReadOnly(true);
-    txtErr_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtErr_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtErr_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtErr_->setToolTip(QCoreApplication::translate("frmErr", "DublClick-ClearList"));
-    txtErr_->viewport()->installEventFilter(this);
-    chkAddErr_ = new QCheckBox(QCoreApplication::translate("frmErr", "Логировать ошибки"), this);
-    chkAddErr_->setObjectName(QStringLiteral("chkAddErr"));
-    chkAddErr_->setChecked(true);
-    cmdClose_ = new QPushButton(QCoreApplication::translate("frmErr", "Close (Error List)"), this);
-    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-    connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
-    setTabOrder(txtErr_, chkAddErr_);
-    setTabOrder(chkAddErr_, cmdClose_);
-
     setFixedSize(px(5820, this), px(2610, this));
-    txtErr_->setGeometry(px(45, this), px(45, this), px(5715, this), px(2115, this));
-    cmdClose_->setGeometry(px(1920, this), px(2190, this), px(1470, this), px(390, this));
-    chkAddErr_->setGeometry(px(3855, this), px(2280, this), px(1905, this), px(255, this));
+    buildControls(this, kRows, c_, "frmErr");
+    c_.txtErr->setReadOnly(true);
+    c_.txtErr->setLineWrapMode(QPlainTextEdit::NoWrap);
+    c_.txtErr->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    c_.txtErr->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    c_.txtErr->viewport()->installEventFilter(this);
+    c_.chkAddErr->setChecked(true);
+    connect(c_.cmdClose, &QPushButton::clicked, this, &QWidget::close);
 }
 
 bool frmErr::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtErr_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        txtErr_->clear();
+    if (watched == c_.txtErr->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        c_.txtErr->clear();
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -11,23 +11,28 @@ class QPushButton;
 
 namespace tb {
 
+// The error list's controls, by the names they are known by.
+struct ErrControls {
+    QPlainTextEdit* txtErr = nullptr;
+    QCheckBox* chkAddErr = nullptr;
+    QPushButton* cmdClose = nullptr;
+};
+
 // The error list of the drawing: a small modeless window that comes up on every logged
 // failure and adds the line when "Логировать ошибки" is ticked. A double-click clears the
 // list; "Close (Error List)" destroys the window, and the next failure makes a new, empty one.
 class frmErr final : public QWidget {
 public:
     frmErr();
-    QPlainTextEdit* txtErr() const { return txtErr_; }
-    QCheckBox* chkAddErr() const { return chkAddErr_; }
-    QPushButton* cmdClose() const { return cmdClose_; }
+    QPlainTextEdit* txtErr() const { return c_.txtErr; }
+    QCheckBox* chkAddErr() const { return c_.chkAddErr; }
+    QPushButton* cmdClose() const { return c_.cmdClose; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPlainTextEdit* txtErr_;
-    QCheckBox* chkAddErr_;
-    QPushButton* cmdClose_;
+    ErrControls c_;
 };
 
 // Hands each logged line to the error list window, making the window when there is none.

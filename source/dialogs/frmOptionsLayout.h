@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QColor>
-
 #include <array>
 
 class QCheckBox;
@@ -31,9 +29,6 @@ struct OptionsControls {
     std::array<QPushButton*, 2> chkOkCancel {}; // 0 "Отмена", 1 "Ввод"; checkable push buttons
     std::array<QLabel*, 14> lbl {}; // lbl(0), lbl(1), lbl(2), lbl(12), lbl(13); the rest unused
 };
-
-// The dialog's background, RGB 68A5E8.
-inline const QColor kOptionsBackground(0x68, 0xA5, 0xE8);
 
 // Builds every control of the dialog on `dialog` in the order of its control table, with its
 // caption, tooltip, font and colours, and places them: positions in twips converted for the

@@ -1,10 +1,10 @@
 #include "frmSlider.h"
 
-#include "Twips.h"
+#include "ControlTable.h"
 #include "WindowFront.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -26,54 +26,47 @@ Q_LOGGING_CATEGORY(lcSlider, "thermobadge.slider", QtWarningMsg)
 
 namespace {
 
-const QColor kPanelBack(0x68, 0xA5, 0xE8);
-const QColor kValueBack(0xFF, 0xC0, 0x80);
-const QColor kAxisText(0x00, 0xFF, 0xFF);
-const QColor kSwitchText(0xFF, 0xFF, 0x00);
-
-// Translated where they are used: the translation is installed after these are made.
-const char* const kTransCaption = QT_TRANSLATE_NOOP("frmSlider", "Прозрачность %  (0-");
+constexpr char kTransCaption[] = QT_TRANSLATE_NOOP("frmSlider", "Прозрачность %  (0-");
 const char* const kDefaultTip = QT_TRANSLATE_NOOP("frmSlider", "Клик мыши устанавливает значение по умолчанию");
 
-// A caption is never cut: a control too narrow (or too low) for its text with the fonts of
-// this machine grows to the right (or downwards) from where it was placed.
-void growToFit(QWidget* w, const QString& text)
-{
-    const QFontMetrics fm(w->font());
-    int needW = w->sizeHint().width();
-    if (qobject_cast<QLabel*>(w))
-        needW = qMax(needW, fm.horizontalAdvance(text));
-    w->resize(qMax(w->width(), needW), qMax(w->height(), fm.height()));
-}
+using C = SliderControls;
+using K = ControlKind;
 
-void colour(QWidget* w, const QColor& text, const QColor& back = {})
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, text);
-    if (back.isValid()) {
-        pal.setColor(QPalette::Window, back);
-        w->setBackgroundRole(QPalette::Window); // buttons fill with the Button role otherwise
-        w->setAutoFillBackground(true);
-    }
-    w->setPalette(pal);
-}
+constexpr ControlLook kFrame {0, false, false, kWhite};
+constexpr ControlLook kValue {0, false, false, kBlack, kValueBackground};
+constexpr ControlLook kAxis {0, false, false, kCyan};
+// The "Вкл." boxes and "Ш+В" sit on their frame's top line and hide it behind them.
+constexpr ControlLook kOnFrameLine {0, false, false, kWhite, kDialogBackground};
+constexpr ControlLook kSwitchOnFrameLine {0, false, false, kYellow, kDialogBackground};
+constexpr ControlLook kSwitch {0, false, false, kYellow};
+
+// The panel's controls in the order they are made.
+constexpr ControlRow<SliderControls> kRows[] = {
+    {held<&C::framTrans>, K::Frame, nullptr, "framTrans", kTransCaption, nullptr, 15, 0, 4335, 600, kFrame},
+    {held<&C::scrlTrans>, K::HBar, held<&C::framTrans>, "scrlTrans", nullptr, nullptr, 1005, 285, 2685, 195, {}},
+    {held<&C::chkTrans>, K::Check, held<&C::framTrans>, "chkTrans", QT_TRANSLATE_NOOP("frmSlider", "Вкл."), QT_TRANSLATE_NOOP("frmSlider", "Задействовать прозрачность"), 2775, 15, 645, 225,
+        kOnFrameLine},
+    {held<&C::lblTrans>, K::Label, held<&C::framTrans>, "lblTrans", nullptr, kDefaultTip, 3735, 270, 495, 225, kValue},
+    {held<&C::framScale>, K::Frame, nullptr, "framScale", QT_TRANSLATE_NOOP("frmSlider", "Масштаб % (25-300)"), nullptr, 15, 630, 4335, 1020, kFrame},
+    {held<&C::lbl, 1>, K::Label, held<&C::framScale>, "lbl(1)", QT_TRANSLATE_NOOP("frmSlider", "Ширина (X)"), nullptr, 75, 255, 870, 225, kAxis},
+    {held<&C::lbl, 2>, K::Label, held<&C::framScale>, "lbl(2)", QT_TRANSLATE_NOOP("frmSlider", "Высота (Y)"), nullptr, 90, 465, 855, 225, kAxis},
+    {held<&C::scrlScale, 0>, K::HBar, held<&C::framScale>, "scrlScale(0)", nullptr, nullptr, 1005, 240, 2685, 195, {}},
+    {held<&C::lblScale, 0>, K::Label, held<&C::framScale>, "lblScale(0)", nullptr, nullptr, 3735, 240, 495, 225, kValue},
+    {held<&C::scrlScale, 1>, K::HBar, held<&C::framScale>, "scrlScale(1)", nullptr, nullptr, 1005, 480, 2685, 195, {}},
+    {held<&C::lblScale, 1>, K::Label, held<&C::framScale>, "lblScale(1)", nullptr, nullptr, 3735, 465, 495, 225, kValue},
+    {held<&C::chkScale>, K::Check, held<&C::framScale>, "chkScale", QT_TRANSLATE_NOOP("frmSlider", "Вкл."), QT_TRANSLATE_NOOP("frmSlider", "Задействовать масштабирование"), 2775, 0, 645, 225,
+        kOnFrameLine},
+    {held<&C::chkScaleSinc>, K::Check, held<&C::framScale>, "chkScaleSinc", QT_TRANSLATE_NOOP("frmSlider", "Ш+В"), QT_TRANSLATE_NOOP("frmSlider", "Масштабировать синхронно Ширину и Высоту"),
+        1740, 0, 675, 225, kSwitchOnFrameLine},
+    {held<&C::chkScaleAutoOff>, K::Check, held<&C::framScale>, "chkScaleAutoOff", QT_TRANSLATE_NOOP("frmSlider", "Отключать масштаб при смене шаблона"),
+        QT_TRANSLATE_NOOP("frmSlider", "Автоматически отключает масштабирование при смене шаблона"), 465, 750, 3465, 225, kSwitch},
+};
 
 // Nearest whole number, halves to the even one (100.5 gives 100, 101.5 gives 102).
 int roundHalfEven(float value)
 {
     const double v = value;
     return static_cast<int>(v - std::remainder(v, 1.0));
-}
-
-QScrollBar* makeBar(QWidget* parent, int minimum, int maximum, int value)
-{
-    auto* bar = new QScrollBar(Qt::Horizontal, parent);
-    bar->setRange(minimum, maximum);
-    bar->setSingleStep(1);
-    bar->setPageStep(10);
-    bar->setValue(value);
-    bar->setFocusPolicy(Qt::StrongFocus); // the arrow and page keys work on the focused bar
-    return bar;
 }
 
 } // namespace
@@ -87,53 +80,29 @@ frmSlider::frmSlider(SliderTarget target, Options& options, QWidget* owner)
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowModality(Qt::WindowModal);
     setWindowTitle(QCoreApplication::translate("frmSlider", "Регулирование: клавиши стрелок, PgUp, PgDn"));
-    setFont(dialogFont(8));
+    setDialogFace(this, dialogFont(8));
     buildControls();
     layoutControls();
 }
 
 void frmSlider::buildControls()
 {
-    colour(this, Qt::black, kPanelBack);
-
-    framTrans_ = new QGroupBox(QCoreApplication::translate("frmSlider", kTransCaption), this);
-    colour(framTrans_, Qt::white);
-    scrlTrans_ = makeBar(framTrans_, 0, kTransMax, 0);
-    chkTrans_ = new QCheckBox(QCoreApplication::translate("frmSlider", "Вкл."), framTrans_);
-    chkTrans_->setToolTip(QCoreApplication::translate("frmSlider", "Задействовать прозрачность"));
-    lblTrans_ = new QLabel(framTrans_);
-    lblTrans_->setToolTip(QCoreApplication::translate("frmSlider", kDefaultTip));
-
-    framScale_ = new QGroupBox(QCoreApplication::translate("frmSlider", "Масштаб % (25-300)"), this);
-    colour(framScale_, Qt::white);
-    lbl_[1] = new QLabel(QCoreApplication::translate("frmSlider", "Ширина (X)"), framScale_);
-    lbl_[2] = new QLabel(QCoreApplication::translate("frmSlider", "Высота (Y)"), framScale_);
-    for (int i = 0; i < 2; ++i) {
-        scrlScale_[i] = makeBar(framScale_, kScaleMin, kScaleMax, 100);
-        lblScale_[i] = new QLabel(framScale_);
-        colour(lblScale_[i], Qt::black, kValueBack);
-        colour(lbl_[i + 1], kAxisText);
-        lblScale_[i]->installEventFilter(this);
+    tb::buildControls(this, kRows, c_, "frmSlider");
+    c_.scrlTrans->setRange(0, kTransMax);
+    for (QScrollBar* bar : c_.scrlScale)
+        bar->setRange(kScaleMin, kScaleMax);
+    for (QScrollBar* bar : {c_.scrlTrans, c_.scrlScale[0], c_.scrlScale[1]}) {
+        bar->setSingleStep(1);
+        bar->setPageStep(10);
     }
-    chkScale_ = new QCheckBox(QCoreApplication::translate("frmSlider", "Вкл."), framScale_);
-    chkScale_->setToolTip(QCoreApplication::translate("frmSlider", "Задействовать масштабирование"));
-    chkScaleSinc_ = new QCheckBox(QCoreApplication::translate("frmSlider", "Ш+В"), framScale_);
-    chkScaleSinc_->setToolTip(QCoreApplication::translate("frmSlider", "Масштабировать синхронно Ширину и Высоту"));
-    chkScaleAutoOff_ = new QCheckBox(QCoreApplication::translate("frmSlider", "Отключать масштаб при смене шаблона"), framScale_);
-    chkScaleAutoOff_->setToolTip(
-        QCoreApplication::translate("frmSlider", "Автоматически отключает масштабирование при смене шаблона"));
-
-    colour(lblTrans_, Qt::black, kValueBack);
-    lblTrans_->installEventFilter(this);
-    // The "Вкл." boxes and "Ш+В" sit on their frame's top line and hide it behind them.
-    colour(chkTrans_, Qt::white, kPanelBack);
-    colour(chkScale_, Qt::white, kPanelBack);
-    colour(chkScaleSinc_, kSwitchText, kPanelBack);
-    colour(chkScaleAutoOff_, kSwitchText);
+    // A click on a value sets its default.
+    for (QLabel* label : {c_.lblTrans, c_.lblScale[0], c_.lblScale[1]})
+        label->installEventFilter(this);
 
     // Key preview: Esc is seen by the panel whichever control holds the focus.
     installEventFilter(this);
-    QWidget* order[] = {scrlTrans_, scrlScale_[0], scrlScale_[1], chkTrans_, chkScale_, chkScaleSinc_, chkScaleAutoOff_};
+    QWidget* order[]
+        = {c_.scrlTrans, c_.scrlScale[0], c_.scrlScale[1], c_.chkTrans, c_.chkScale, c_.chkScaleSinc, c_.chkScaleAutoOff};
     for (QWidget* w : order)
         w->installEventFilter(this);
     for (std::size_t i = 1; i < std::size(order); ++i)
@@ -143,39 +112,26 @@ void frmSlider::buildControls()
 
     // Qt reports dragging (with tracking) and every completed change through valueChanged, so
     // one connection serves both the Scroll and the Change events of each bar.
-    connect(scrlTrans_, &QScrollBar::valueChanged, this, [this] { scrlTrans_Change(); });
+    connect(c_.scrlTrans, &QScrollBar::valueChanged, this, [this] { scrlTrans_Change(); });
     for (int i = 0; i < 2; ++i)
-        connect(scrlScale_[i], &QScrollBar::valueChanged, this, [this, i] { scrlScale_Change(i); });
+        connect(c_.scrlScale[i], &QScrollBar::valueChanged, this, [this, i] { scrlScale_Change(i); });
     // A box set by code runs its handler as a click does.
-    connect(chkScale_, &QCheckBox::toggled, this, [this] { chkScale_Click(); });
-    connect(chkTrans_, &QCheckBox::toggled, this, [this] { chkTrans_Click(); });
-    connect(chkScaleSinc_, &QCheckBox::toggled, this, [this] { chkScaleSinc_Click(); });
-    connect(chkScaleAutoOff_, &QCheckBox::toggled, this, [this] { chkScaleAutoOff_Click(); });
+    connect(c_.chkScale, &QCheckBox::toggled, this, [this] { chkScale_Click(); });
+    connect(c_.chkTrans, &QCheckBox::toggled, this, [this] { chkTrans_Click(); });
+    connect(c_.chkScaleSinc, &QCheckBox::toggled, this, [this] { chkScaleSinc_Click(); });
+    connect(c_.chkScaleAutoOff, &QCheckBox::toggled, this, [this] { chkScaleAutoOff_Click(); });
 }
 
 void frmSlider::layoutControls()
 {
     setFixedSize(px(4380, this), px(1665, this));
-    placeTwips(framTrans_, 15, 0, 4335, 600);
-    placeTwips(scrlTrans_, 1005, 285, 2685, 195);
-    placeTwips(chkTrans_, 2775, 15, 645, 225);
-    placeTwips(lblTrans_, 3735, 270, 495, 225);
-    placeTwips(framScale_, 15, 630, 4335, 1020);
-    placeTwips(lbl_[1], 75, 255, 870, 225);
-    placeTwips(scrlScale_[0], 1005, 240, 2685, 195);
-    placeTwips(lblScale_[0], 3735, 240, 495, 225);
-    placeTwips(lbl_[2], 90, 465, 855, 225);
-    placeTwips(scrlScale_[1], 1005, 480, 2685, 195);
-    placeTwips(lblScale_[1], 3735, 465, 495, 225);
-    placeTwips(chkScale_, 2775, 0, 645, 225);
-    placeTwips(chkScaleSinc_, 1740, 0, 675, 225);
-    placeTwips(chkScaleAutoOff_, 465, 750, 3465, 225);
-    for (QCheckBox* box : {chkTrans_, chkScale_, chkScaleSinc_, chkScaleAutoOff_})
+    placeControls(this, kRows, c_);
+    for (QCheckBox* box : {c_.chkTrans, c_.chkScale, c_.chkScaleSinc, c_.chkScaleAutoOff})
         growToFit(box, box->text());
-    for (QLabel* label : {lbl_[1], lbl_[2]})
+    for (QLabel* label : {c_.lbl[1], c_.lbl[2]})
         growToFit(label, label->text());
     // The value labels are sized for their widest values.
-    for (QLabel* label : {lblTrans_, lblScale_[0], lblScale_[1]})
+    for (QLabel* label : {c_.lblTrans, c_.lblScale[0], c_.lblScale[1]})
         growToFit(label, QStringLiteral("300"));
 }
 
@@ -183,17 +139,18 @@ void frmSlider::layoutControls()
 // shows depends on the shared values and the stored keys only.
 void frmSlider::resetControls()
 {
-    const QSignalBlocker blocks[] = {QSignalBlocker(scrlTrans_), QSignalBlocker(scrlScale_[0]), QSignalBlocker(scrlScale_[1]),
-        QSignalBlocker(chkTrans_), QSignalBlocker(chkScale_), QSignalBlocker(chkScaleSinc_), QSignalBlocker(chkScaleAutoOff_)};
-    scrlTrans_->setValue(0);
-    scrlScale_[0]->setValue(100);
-    scrlScale_[1]->setValue(100);
-    for (QCheckBox* box : {chkTrans_, chkScale_, chkScaleSinc_, chkScaleAutoOff_})
+    const QSignalBlocker blocks[] = {QSignalBlocker(c_.scrlTrans), QSignalBlocker(c_.scrlScale[0]),
+        QSignalBlocker(c_.scrlScale[1]), QSignalBlocker(c_.chkTrans), QSignalBlocker(c_.chkScale),
+        QSignalBlocker(c_.chkScaleSinc), QSignalBlocker(c_.chkScaleAutoOff)};
+    c_.scrlTrans->setValue(0);
+    c_.scrlScale[0]->setValue(100);
+    c_.scrlScale[1]->setValue(100);
+    for (QCheckBox* box : {c_.chkTrans, c_.chkScale, c_.chkScaleSinc, c_.chkScaleAutoOff})
         box->setChecked(true);
-    lblTrans_->setText(QStringLiteral("0"));
-    lblScale_[0]->setText(QStringLiteral("100"));
-    lblScale_[1]->setText(QStringLiteral("100"));
-    framTrans_->setTitle(QCoreApplication::translate("frmSlider", kTransCaption));
+    c_.lblTrans->setText(QStringLiteral("0"));
+    c_.lblScale[0]->setText(QStringLiteral("100"));
+    c_.lblScale[1]->setText(QStringLiteral("100"));
+    c_.framTrans->setTitle(QCoreApplication::translate("frmSlider", kTransCaption));
 }
 
 void frmSlider::open()
@@ -218,15 +175,15 @@ void frmSlider::Form_Load()
     fLoaded_ = false;
     resetControls();
     layoutControls(); // the screen may have another resolution than at the last opening
-    chkScaleSinc_->setChecked(options_.boolean(OptionKey::ScaleSinc));
+    c_.chkScaleSinc->setChecked(options_.boolean(OptionKey::ScaleSinc));
     const auto drawn = std::make_tuple(target_.style.nScaleX, target_.style.nScaleY, target_.Trans);
     clampSharedValues();
-    scrlScale_[0]->setValue(roundHalfEven(target_.style.nScaleX));
-    scrlScale_[1]->setValue(roundHalfEven(target_.style.nScaleY));
-    chkScale_->setChecked(target_.style.fScaleOn);
-    chkScaleAutoOff_->setChecked(target_.ScaleAutoOff);
-    chkTrans_->setChecked(target_.TransOn);
-    scrlTrans_->setValue(target_.Trans);
+    c_.scrlScale[0]->setValue(roundHalfEven(target_.style.nScaleX));
+    c_.scrlScale[1]->setValue(roundHalfEven(target_.style.nScaleY));
+    c_.chkScale->setChecked(target_.style.fScaleOn);
+    c_.chkScaleAutoOff->setChecked(target_.ScaleAutoOff);
+    c_.chkTrans->setChecked(target_.TransOn);
+    c_.scrlTrans->setValue(target_.Trans);
     fLoaded_ = true;
     // Loading draws nothing, yet it may have changed what is drawn: a value brought into the
     // bars' range, or the scales made equal by "Ш+В". The window then shows at once what the
@@ -234,10 +191,10 @@ void frmSlider::Form_Load()
     if (drawn != std::make_tuple(target_.style.nScaleX, target_.style.nScaleY, target_.Trans) && target_.redraw)
         target_.redraw();
 
-    lblScale_[0]->setToolTip(lblTrans_->toolTip());
-    lblScale_[1]->setToolTip(lblTrans_->toolTip());
-    framTrans_->setTitle(QCoreApplication::translate("frmSlider", kTransCaption)
-        + QString::number(scrlTrans_->maximum() * 100 / 255) + QLatin1Char(')'));
+    c_.lblScale[0]->setToolTip(c_.lblTrans->toolTip());
+    c_.lblScale[1]->setToolTip(c_.lblTrans->toolTip());
+    c_.framTrans->setTitle(
+        QCoreApplication::translate("frmSlider", kTransCaption) + QString::number(c_.scrlTrans->maximum() * 100 / 255) + QLatin1Char(')'));
 
     const QSize outer = outerSize();
     const QPoint computed = defaultPosition(outer);
@@ -343,9 +300,9 @@ void frmSlider::Form_Activate()
         return;
     fActivated_ = true;
     if (target_.nSliderFocus == 0)
-        scrlTrans_->setFocus(Qt::ActiveWindowFocusReason);
+        c_.scrlTrans->setFocus(Qt::ActiveWindowFocusReason);
     else if (target_.nSliderFocus == 1)
-        scrlScale_[0]->setFocus(Qt::ActiveWindowFocusReason);
+        c_.scrlScale[0]->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool frmSlider::eventFilter(QObject* watched, QEvent* event)
@@ -369,10 +326,10 @@ bool frmSlider::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const auto* label = qobject_cast<QLabel*>(watched);
         if (label && mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
-            if (label == lblTrans_)
+            if (label == c_.lblTrans)
                 lblTrans_Click();
             else
-                lblScale_Click(label == lblScale_[0] ? 0 : 1);
+                lblScale_Click(label == c_.lblScale[0] ? 0 : 1);
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -397,9 +354,9 @@ void frmSlider::Form_Unload()
     const qreal tpp = twipsPerPixel();
     options_.setWhole(OptionKey::FrmSliderL, qRound(pos().x() * tpp));
     options_.setWhole(OptionKey::FrmSliderT, qRound(pos().y() * tpp));
-    options_.setBoolean(OptionKey::ScaleSinc, chkScaleSinc_->isChecked());
-    options_.setBoolean(OptionKey::ScaleAutoOff, chkScaleAutoOff_->isChecked());
-    options_.setBoolean(OptionKey::TransOn, chkTrans_->isChecked());
+    options_.setBoolean(OptionKey::ScaleSinc, c_.chkScaleSinc->isChecked());
+    options_.setBoolean(OptionKey::ScaleAutoOff, c_.chkScaleAutoOff->isChecked());
+    options_.setBoolean(OptionKey::TransOn, c_.chkTrans->isChecked());
     fActivated_ = false;
     target_.fSliderOpen = false;
     open_ = false;
@@ -409,16 +366,16 @@ void frmSlider::scrlScale_Scroll(int index)
 {
     const int other = 1 - index;
     float& mine = index == 0 ? target_.style.nScaleX : target_.style.nScaleY;
-    lblScale_[index]->setText(QString::number(scrlScale_[index]->value()));
-    mine = static_cast<float>(scrlScale_[index]->value());
-    if (chkScaleSinc_->isChecked()) {
+    c_.lblScale[index]->setText(QString::number(c_.scrlScale[index]->value()));
+    mine = static_cast<float>(c_.scrlScale[index]->value());
+    if (c_.chkScaleSinc->isChecked()) {
         // Runs this handler for the other bar only when its value differs, so the nesting
         // stops after one level. The nested run leaves the redraw to this one, which follows
         // at once with the same values: one picture a step instead of two identical ones.
         ++nestedScale_;
-        scrlScale_[other]->setValue(roundHalfEven(mine));
+        c_.scrlScale[other]->setValue(roundHalfEven(mine));
         --nestedScale_;
-        lblScale_[other]->setText(QString::number(double(mine)));
+        c_.lblScale[other]->setText(QString::number(double(mine)));
     }
     // No nested event loop here: the handler runs inside the bar's own event (a drag or a key),
     // and processing further input from inside it could start the same handler again before
@@ -431,8 +388,8 @@ void frmSlider::scrlScale_Scroll(int index)
 
 void frmSlider::scrlTrans_Scroll()
 {
-    const int value = scrlTrans_->value();
-    lblTrans_->setText(QString::number(value * 100 / 255));
+    const int value = c_.scrlTrans->value();
+    c_.lblTrans->setText(QString::number(value * 100 / 255));
     target_.Trans = static_cast<quint8>(value);
     if (fLoaded_ && target_.redraw)
         target_.redraw();
@@ -440,37 +397,37 @@ void frmSlider::scrlTrans_Scroll()
 
 void frmSlider::chkScale_Click()
 {
-    target_.style.fScaleOn = chkScale_->isChecked();
+    target_.style.fScaleOn = c_.chkScale->isChecked();
     if (fLoaded_ && target_.redraw)
         target_.redraw();
 }
 
 void frmSlider::chkTrans_Click()
 {
-    target_.TransOn = chkTrans_->isChecked();
+    target_.TransOn = c_.chkTrans->isChecked();
     if (fLoaded_ && target_.redraw)
         target_.redraw();
 }
 
 void frmSlider::chkScaleSinc_Click()
 {
-    if (chkScaleSinc_->isChecked())
+    if (c_.chkScaleSinc->isChecked())
         scrlScale_Scroll(nLastScaleIdx_);
 }
 
 void frmSlider::chkScaleAutoOff_Click()
 {
-    target_.ScaleAutoOff = chkScaleAutoOff_->isChecked();
+    target_.ScaleAutoOff = c_.chkScaleAutoOff->isChecked();
 }
 
 void frmSlider::lblScale_Click(int index)
 {
-    scrlScale_[index]->setValue(100);
+    c_.scrlScale[index]->setValue(100);
 }
 
 void frmSlider::lblTrans_Click()
 {
-    scrlTrans_->setValue(0);
+    c_.scrlTrans->setValue(0);
 }
 
 } // namespace tb

@@ -28,6 +28,21 @@ struct SliderTarget {
     std::function<void()> redraw; // the main window's redraw without picture change
 };
 
+// The panel's controls, by the names they are known by.
+struct SliderControls {
+    QGroupBox* framTrans = nullptr;
+    QScrollBar* scrlTrans = nullptr;
+    QCheckBox* chkTrans = nullptr;
+    QLabel* lblTrans = nullptr;
+    QGroupBox* framScale = nullptr;
+    std::array<QLabel*, 3> lbl {}; // lbl(1) width, lbl(2) height; 0 unused
+    std::array<QScrollBar*, 2> scrlScale {};
+    std::array<QLabel*, 2> lblScale {};
+    QCheckBox* chkScale = nullptr;
+    QCheckBox* chkScaleSinc = nullptr;
+    QCheckBox* chkScaleAutoOff = nullptr;
+};
+
 // The scale and transparency panel: adjusts the overlay's scale (25 to 300 %, width and
 // height) and the window's transparency live, each with an on/off switch. Modal to its owner,
 // the main window; one instance lives for the run and keeps its fields between openings.
@@ -47,16 +62,16 @@ public:
     // Writes the position and the three switch keys; the panel counts as closed afterwards.
     void Form_Unload();
 
-    QScrollBar* scrlTrans() const { return scrlTrans_; }
-    QScrollBar* scrlScale(int i) const { return scrlScale_.at(i); }
-    QCheckBox* chkTrans() const { return chkTrans_; }
-    QCheckBox* chkScale() const { return chkScale_; }
-    QCheckBox* chkScaleSinc() const { return chkScaleSinc_; }
-    QCheckBox* chkScaleAutoOff() const { return chkScaleAutoOff_; }
-    QLabel* lblTrans() const { return lblTrans_; }
-    QLabel* lblScale(int i) const { return lblScale_.at(i); }
-    QGroupBox* framTrans() const { return framTrans_; }
-    QGroupBox* framScale() const { return framScale_; }
+    QScrollBar* scrlTrans() const { return c_.scrlTrans; }
+    QScrollBar* scrlScale(int i) const { return c_.scrlScale.at(std::size_t(i)); }
+    QCheckBox* chkTrans() const { return c_.chkTrans; }
+    QCheckBox* chkScale() const { return c_.chkScale; }
+    QCheckBox* chkScaleSinc() const { return c_.chkScaleSinc; }
+    QCheckBox* chkScaleAutoOff() const { return c_.chkScaleAutoOff; }
+    QLabel* lblTrans() const { return c_.lblTrans; }
+    QLabel* lblScale(int i) const { return c_.lblScale.at(std::size_t(i)); }
+    QGroupBox* framTrans() const { return c_.framTrans; }
+    QGroupBox* framScale() const { return c_.framScale; }
     bool fLoaded() const { return fLoaded_; }
     bool fActivated() const { return fActivated_; }
     qint16 nLastScaleIdx() const { return nLastScaleIdx_; }
@@ -93,17 +108,7 @@ private:
     Options& options_;
     QWidget* owner_;
 
-    QGroupBox* framTrans_ = nullptr;
-    QScrollBar* scrlTrans_ = nullptr;
-    QCheckBox* chkTrans_ = nullptr;
-    QLabel* lblTrans_ = nullptr;
-    QGroupBox* framScale_ = nullptr;
-    std::array<QLabel*, 3> lbl_ {}; // lbl(1) width, lbl(2) height; 0 unused
-    std::array<QScrollBar*, 2> scrlScale_ {};
-    std::array<QLabel*, 2> lblScale_ {};
-    QCheckBox* chkScale_ = nullptr;
-    QCheckBox* chkScaleSinc_ = nullptr;
-    QCheckBox* chkScaleAutoOff_ = nullptr;
+    SliderControls c_;
 
     bool fLoaded_ = false;
     bool fActivated_ = false;

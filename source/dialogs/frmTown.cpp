@@ -1,5 +1,6 @@
 #include "frmTown.h"
 
+#include "DialogLook.h"
 #include "Twips.h"
 
 #include <QCoreApplication>
@@ -22,7 +23,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QColor kBackground(0x68, 0xA5, 0xE8);
 const QColor kProblem(0x80, 0x00, 0x00);
 constexpr qsizetype kLongestName = 200;
 // The server gives up on the service after 15 s; a little more for its own start.
@@ -71,11 +71,7 @@ frmTown::frmTown(TownChooserEnv env) : env_(std::move(env))
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmTown"));
     setWindowTitle(QCoreApplication::translate("frmTown", "Город"));
-    setFont(dialogFont(9, false));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, kBackground);
-    setPalette(background);
-    setAutoFillBackground(true);
+    setDialogFace(this, dialogFont(9, false));
 
     lblCurrent = new QLabel(this);
     lblCurrent->setObjectName(QStringLiteral("lblCurrent"));

@@ -5,6 +5,9 @@
 #include "FakeCommandChannel.h"
 #include "MainWindowFixture.h"
 
+using namespace tb;
+using namespace tb::test;
+
 namespace {
 
 // The dialogs part of the program as it hands the add-on calls to the link.

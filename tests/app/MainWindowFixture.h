@@ -1,7 +1,6 @@
 #pragma once
 
 // A main window with every part around it faked: drawing, view, tray, menu, dialogs.
-#include "Codepage.h"
 #include "FakeClock.h"
 #include "FakeUdpPort.h"
 #include "MemoryRegistryStore.h"
@@ -11,51 +10,35 @@
 #include "RecordingProcessLauncher.h"
 #include "frmMain.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-using namespace tb;
+#include <memory>
+#include <optional>
+#include <vector>
 
-namespace {
+namespace tb::test {
 
+// Records what the window was asked to show and where it was moved.
 struct FakeView : IndicatorView {
-    void showCanvas(const QImage& canvas, int alpha) override
-    {
-        lastSize = canvas.size();
-        lastAlpha = alpha;
-        ++shownCanvases;
-    }
+    void showCanvas(const QImage& canvas, int alpha) override;
     void setShown(bool v) override { visible = v; }
     bool isShown() const override { return visible; }
-    void moveTo(QPoint p) override { pos = p; moves.push_back(p); }
+    void moveTo(QPoint p) override;
     QPoint position() const override { return pos; }
     void setOnTop(bool on) override { onTop = on; }
     QSize lastSize;
     int lastAlpha = -1, shownCanvases = 0;
     bool visible = false, onTop = false;
-    QPoint pos{-1, -1};
+    QPoint pos {-1, -1};
     std::vector<QPoint> moves;
 };
 
-// Records what would be drawn: the text, the file and the style at that moment.
+// Records what would be drawn: the text, the file and the style at that moment. A font named
+// "Missing Font" is replaced by "Arial", as a missing face is.
 struct FakeDrawing : OverlayDrawing {
-    DrawOutcome draw(const QString& file, OverlayStyle& style, const PicAdjust&, const StaleMark& mark, qreal) override
-    {
-        texts.append(style.sText);
-        files.append(file);
-        marks.push_back(mark.fShow);
-        DrawOutcome out;
-        out.drawn = true;
-        out.canvas = QImage(100, 40, QImage::Format_ARGB32_Premultiplied);
-        if (style.sFontName == QStringLiteral("Missing Font")) {
-            style.sFontName = QStringLiteral("Arial");
-            out.fontReplaced = true;
-        }
-        return out;
-    }
+    DrawOutcome draw(const QString& file, OverlayStyle& style, const PicAdjust&, const StaleMark& mark, qreal) override;
     QStringList texts, files;
     std::vector<bool> marks;
 };
@@ -63,11 +46,7 @@ struct FakeDrawing : OverlayDrawing {
 struct FakeTray : TrayIcon {
     void TrayIconShow(bool add) override { shows.push_back(add); }
     void TrayIconTip(const QString& tip) override { this->tip = tip; }
-    void UpdateTrayIcon(double t, const TrayLook& look) override
-    {
-        last = t;
-        lastLook = look;
-    }
+    void UpdateTrayIcon(double t, const TrayLook& look) override;
     bool available() const override { return hasTray; }
     std::vector<bool> shows;
     TrayLook lastLook;
@@ -84,13 +63,7 @@ struct FakePlacement : WindowPlacement {
 
 // Opens at once: the refresh runs, then the menu counts as open until closed.
 struct FakeMenu : PopupMenu {
-    void popupAt(QPoint at) override
-    {
-        if (onAboutToShow)
-            onAboutToShow();
-        open = true;
-        openedAt.push_back(at);
-    }
+    void popupAt(QPoint at) override;
     bool isOpen() const override { return open; }
     void setState(const MenuState& s) override { state = s; }
     MenuState state;
@@ -98,6 +71,7 @@ struct FakeMenu : PopupMenu {
     std::vector<QPoint> openedAt;
 };
 
+// Counts the dialogs and add-on calls the main window asks for.
 struct FakeCompanions : MainWindowCompanions {
     void mnuOptions_Click() override { ++optionsOpened; }
     void showTownChooser() override { ++townChooserOpened; }
@@ -120,8 +94,8 @@ struct FakeCompanions : MainWindowCompanions {
 class MainWindowFixture : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    FakeClock clock{DateTime::of(2024, 3, 7, 14, 5, 0)};
-    FakeUdpPort udp{&clock};
+    FakeClock clock {DateTime::of(2024, 3, 7, 14, 5, 0)};
+    FakeUdpPort udp {&clock};
     MemoryRegistryStore registry;
     MemorySettingsStore settings;
     RecordingMessageBoxes boxes;
@@ -135,28 +109,12 @@ protected:
     std::unique_ptr<ctlTemper> temper;
     std::unique_ptr<frmMain> main;
 
-    void writeSkins(const QByteArray& ini)
-    {
-        QDir(dir.path()).mkpath(QStringLiteral("FotoMark/Winter"));
-        QFile pic(dir.filePath(QStringLiteral("FotoMark/Winter/snow.png")));
-        pic.open(QIODevice::WriteOnly);
-        pic.write("not decoded by the fake drawing");
-        QFile f(dir.filePath(QStringLiteral("ThermoBadge.ini")));
-        f.open(QIODevice::WriteOnly);
-        f.write(ini);
-    }
-    bool load()
-    {
-        temper = std::make_unique<ctlTemper>(TemperEnvironment{clock, clock, udp, registry, boxes, processes, Regional::russian(),
-                                                               dir.path(), 1, 4, {QStringLiteral("A"), QStringLiteral("1"),
-                                                                                  QStringLiteral("127.0.0.1"), QStringLiteral("B"),
-                                                                                  QStringLiteral("1"), QStringLiteral("127.0.0.2")}});
-        temper->InitProperties();
-        main = std::make_unique<frmMain>(MainWindowEnv{*temper, settings, Regional::russian(), clock, clock, boxes, view, drawing, tray,
-                                                       placement, companions, menu, dir.path(), 1, 4});
-        return main->Form_Load();
-    }
+    // Writes the program folder's skin list and one skin picture (FotoMark/Winter/snow.png).
+    void writeSkins(const QByteArray& ini);
+    // Makes the temperature component (two provider groups on loopback) and the main window,
+    // and loads it; what Form_Load returns.
+    bool load();
     const QString kSelected = QStringLiteral("Winter\\snow.png|Arial|1|20|65535|0|0|0|2|2|128|0|2|1|1|1|0|0|100|100|0|0");
 };
 
-} // namespace
+} // namespace tb::test

@@ -1,5 +1,8 @@
 #include "MainWindowFixture.h"
 
+using namespace tb;
+using namespace tb::test;
+
 using Menu = MainWindowFixture;
 
 TEST_F(Menu, OpensWithFreshItemsFromTheWindowAndTheTray)

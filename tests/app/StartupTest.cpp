@@ -1,4 +1,8 @@
+#include "Codepage.h"
 #include "MainWindowFixture.h"
+
+using namespace tb;
+using namespace tb::test;
 
 using Startup = MainWindowFixture;
 

@@ -1,5 +1,6 @@
 #include "OnTop.h"
 #include "QtPrinters.h"
+#include "Twips.h"
 #include "frmAbout.h"
 #include "mColorSelect.h"
 
@@ -22,11 +23,6 @@
 using namespace tb;
 
 namespace {
-
-int px(int twips, const QWidget& w)
-{
-    return qRound(twips * w.logicalDpiX() / 1440.0);
-}
 
 // Gives the about box's deferred deletion its turn; true when the box is gone.
 bool closed(const QPointer<frmAbout>& box)
@@ -51,7 +47,7 @@ TEST(AboutBox, ShowsTheVersionAndClosesOnEscWhateverHasTheFocus)
     box->show();
     EXPECT_EQ(box->windowTitle(), QStringLiteral("О программе..."));
     EXPECT_TRUE(box->windowFlags().testFlag(Qt::Tool));
-    EXPECT_EQ(box->size(), QSize(px(4050, *box), px(2970, *box)));
+    EXPECT_EQ(box->size(), QSize(px(4050, box), px(2970, box)));
     EXPECT_EQ(box->findChild<QLabel*>(QStringLiteral("txtVer"))->text(), QStringLiteral("ThermoBadge (version 1.04)"));
     auto* cmdOk = box->findChild<QPushButton*>(QStringLiteral("cmdOk"));
     ASSERT_NE(cmdOk, nullptr);

@@ -1,4 +1,5 @@
 #include "Autorun.h"
+#include "LogCapture.h"
 #include "QtPrinters.h"
 
 #include <QDir>
@@ -12,28 +13,9 @@
 #include <unistd.h>
 
 using namespace tb;
+using tb::test::LogCapture;
 
 namespace {
-
-// Collects what the autorun logs while it lives.
-class AutorunLog {
-public:
-    AutorunLog() { previous_ = qInstallMessageHandler(&AutorunLog::handler); }
-    ~AutorunLog()
-    {
-        qInstallMessageHandler(previous_);
-        lines.clear();
-    }
-    static inline QStringList lines;
-
-private:
-    static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text)
-    {
-        if (type >= QtWarningMsg && QLatin1String(context.category) == QLatin1String("thermobadge.autorun"))
-            lines << text;
-    }
-    QtMessageHandler previous_;
-};
 
 QByteArray readBytes(const QString& file)
 {
@@ -201,13 +183,13 @@ TEST(Autorun, AFailingWriteLeavesAutorunOffAndSaysWhy)
     for (const QString& dir :
         {home.filePath(QStringLiteral("autostart")), home.filePath(QStringLiteral("taken/autostart")), readOnly}) {
         SCOPED_TRACE(dir.toStdString());
-        AutorunLog log;
+        LogCapture log("thermobadge.autorun", QtInfoMsg);
         Autorun autorun(dir + QStringLiteral("/ThermoBadge.desktop"));
         EXPECT_FALSE(autorun.SetAutoRun(true, command));
         EXPECT_FALSE(autorun.IsAutoRun(command));
-        EXPECT_TRUE(log.lines.filter(QStringLiteral("recorded as off")).size() == 1)
-            << log.lines.join(QLatin1Char('\n')).toStdString();
-        EXPECT_GE(log.lines.size(), 2) << "the failure itself is logged too";
+        EXPECT_TRUE(log.texts().filter(QStringLiteral("recorded as off")).size() == 1)
+            << log.texts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_GE(log.texts().size(), 2) << "the failure itself is logged too";
     }
     QFile::setPermissions(
         home.filePath(QStringLiteral("readonly/autostart")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -1,4 +1,5 @@
 #include "AbsentParts.h"
+#include "LogCapture.h"
 #include "FakeClock.h"
 #include "FakeUdpPort.h"
 #include "MemoryRegistryStore.h"
@@ -7,6 +8,7 @@
 #include "RecordingMessageBoxes.h"
 #include "RecordingProcessLauncher.h"
 #include "SettingsPlacement.h"
+#include "Twips.h"
 #include "ctlTemper.h"
 #include "frmMain.h"
 #include "frmOptions.h"
@@ -32,28 +34,9 @@
 #include <memory>
 
 using namespace tb;
+using tb::test::LogCapture;
 
 namespace {
-
-// Collects the warnings of the named logging categories while it lives.
-class WarningLog {
-public:
-    WarningLog() { previous_ = qInstallMessageHandler(&WarningLog::handler); }
-    ~WarningLog()
-    {
-        qInstallMessageHandler(previous_);
-        lines.clear();
-    }
-    static inline QStringList lines;
-
-private:
-    static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text)
-    {
-        if (type >= QtWarningMsg)
-            lines << QLatin1String(context.category) + QLatin1String(": ") + text;
-    }
-    QtMessageHandler previous_;
-};
 
 // Settings in memory that remember the order in which keys were written.
 struct RecordingSettings final : SettingsStore {
@@ -132,11 +115,6 @@ struct Rig {
     }
 };
 
-int px(int twips, const QWidget* w)
-{
-    return qRound(twips * w->screen()->logicalDotsPerInch() / 1440.0);
-}
-
 QColor fill(const QWidget* w)
 {
     return w->palette().color(QPalette::Window);
@@ -152,10 +130,10 @@ void click(QAbstractButton* b)
 // Opening runs the eight loading steps on the stored state and changes nothing: the provider
 // list and the component's provider, the bar at -116 for 1.5, the boxes, the look with its two
 // boxes disabled, the swatches (out-of-range colours shown as the tray draws them), "PosOpt"
-// off every screen kept as it is. The controls sit where the twips table puts them.
-TEST(OptionsTest, OpeningShowsTheStoredStateInTheTwipsLayoutAndChangesNothing)
+// off every screen kept as it is.
+TEST(OptionsTest, OpeningShowsTheStoredStateAndChangesNothing)
 {
-    WarningLog log;
+    LogCapture log(nullptr, QtInfoMsg);
     Rig rig("1,5");
     rig.temper->setProv(1);
     rig.aRun = true;
@@ -192,8 +170,8 @@ TEST(OptionsTest, OpeningShowsTheStoredStateInTheTwipsLayoutAndChangesNothing)
     EXPECT_EQ(fill(c.picTIconColor[1]), QColor(Qt::white));
     EXPECT_EQ(fill(c.picTIconColor[2]), QColor(0x80, 0, 0));
     EXPECT_EQ(fill(c.picTIconColor[3]), QColor(Qt::black));
-    EXPECT_EQ(log.lines.filter(QStringLiteral("thermobadge.options: tray colour TrCol")).size(), 2)
-        << log.lines.join('\n').toStdString();
+    EXPECT_EQ(log.lines().filter(QStringLiteral("thermobadge.options: tray colour TrCol")).size(), 2)
+        << log.lines().join('\n').toStdString();
     EXPECT_EQ(d.pos(), QPoint(-1200, 300));
     EXPECT_EQ(d.TrayAtOpen().TrCol, before.TrCol);
     EXPECT_EQ(rig.tray.TrCol, before.TrCol);
@@ -201,8 +179,14 @@ TEST(OptionsTest, OpeningShowsTheStoredStateInTheTwipsLayoutAndChangesNothing)
     EXPECT_EQ(rig.temper->TemperCor(), 1.5);
     EXPECT_EQ(rig.registry.writeCount(), registryWrites);
     EXPECT_TRUE(rig.settings.written.isEmpty()) << rig.settings.written.join(' ').toStdString();
+}
 
-    // The window: no owner, modeless, no caption text, fixed 5160 x 3180 twips on 68A5E8.
+// The window: no owner, modeless, no caption text, fixed 5160 x 3180 twips on 68A5E8; the
+// controls sit where the twips table puts them, in their frames, grown only for their captions.
+TEST(OptionsTest, AFixedWindowWithItsControlsAtTheirTwips)
+{
+    Rig rig;
+    frmOptions& d = rig.open();
     EXPECT_EQ(d.parentWidget(), nullptr);
     EXPECT_EQ(d.windowModality(), Qt::NonModal);
     EXPECT_TRUE(d.windowTitle().isEmpty());
@@ -240,7 +224,15 @@ TEST(OptionsTest, OpeningShowsTheStoredStateInTheTwipsLayoutAndChangesNothing)
         else
             EXPECT_EQ(w->size(), table) << p.name;
     }
+}
 
+// Each control has its own font, colours and tooltip, so nothing passes from a frame to what
+// lies in it; "Ввод" and "Отмена" are check boxes drawn as buttons on a blue face.
+TEST(OptionsTest, ControlsCarryTheirOwnFontsColoursAndTips)
+{
+    Rig rig;
+    frmOptions& d = rig.open();
+    const OptionsControls& c = rig.c();
     struct Look {
         const char* name;
         const char* family;
@@ -422,14 +414,14 @@ TEST(OptionsTest, EnterStoresInOrderAndAutorunRecordsWhatIsReadBack)
         QFile blocker(rig.home.filePath(QStringLiteral("autostart")));
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     }
-    WarningLog log;
+    LogCapture log(nullptr, QtInfoMsg);
     rig.open();
     EXPECT_TRUE(rig.c().chkAutoRun->isChecked());
     click(rig.c().chkOkCancel[1]);
     EXPECT_TRUE(rig.gone());
     EXPECT_FALSE(rig.aRun);
     EXPECT_EQ(rig.settings["ARun"], QStringLiteral("0"));
-    EXPECT_FALSE(log.lines.filter(QStringLiteral("thermobadge.autorun")).isEmpty());
+    EXPECT_FALSE(log.lines().filter(QStringLiteral("thermobadge.autorun")).isEmpty());
 }
 
 // On a first run either button stores the provider chosen in the list and the other keys,
@@ -468,26 +460,23 @@ TEST(OptionsTest, KeysActFromEveryControlAndOpeningAgainRaisesTheSameDialog)
     EXPECT_EQ(&rig.open(), first);
     EXPECT_EQ(rig.c().cmbProv->count(), 2) << "loaded twice";
 
-    WarningLog log;
-    QtMessageHandler quiet = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-        if (QLatin1String(context.category) == QLatin1String("thermobadge.options"))
-            WarningLog::lines << text;
-    });
-    auto moves = [&] { return WarningLog::lines.filter(QStringLiteral("cannot move the dialog")).size(); };
-    auto press = [&](QWidget* w) {
-        const QPoint at(2, 2);
-        QTest::mousePress(w, Qt::LeftButton, {}, at);
-        QTest::mouseMove(w, at + QPoint(QApplication::startDragDistance() + 2, 0));
-        QTest::mouseRelease(w, Qt::LeftButton, {}, at + QPoint(QApplication::startDragDistance() + 2, 0));
-    };
-    press(first);
-    press(rig.c().fram[7]);
-    EXPECT_EQ(moves(), 2) << "offscreen there is no window manager; the attempt is logged";
-    press(rig.c().chkVer);
-    press(rig.c().lbl[12]);
-    press(rig.c().lblTCor);
-    EXPECT_EQ(moves(), 2) << "a press on a control moved the dialog";
-    qInstallMessageHandler(quiet);
+    {
+        LogCapture log("thermobadge.options");
+        auto moves = [&] { return log.texts().filter(QStringLiteral("cannot move the dialog")).size(); };
+        auto press = [&](QWidget* w) {
+            const QPoint at(2, 2);
+            QTest::mousePress(w, Qt::LeftButton, {}, at);
+            QTest::mouseMove(w, at + QPoint(QApplication::startDragDistance() + 2, 0));
+            QTest::mouseRelease(w, Qt::LeftButton, {}, at + QPoint(QApplication::startDragDistance() + 2, 0));
+        };
+        press(first);
+        press(rig.c().fram[7]);
+        EXPECT_EQ(moves(), 2) << "offscreen there is no window manager; the attempt is logged";
+        press(rig.c().chkVer);
+        press(rig.c().lbl[12]);
+        press(rig.c().lblTCor);
+        EXPECT_EQ(moves(), 2) << "a press on a control moved the dialog";
+    }
 
     for (const bool enter : {false, true}) {
         for (const char* focus :
@@ -519,7 +508,7 @@ TEST(OptionsTest, StoredValuesItCannotShowStayAsTheyAre)
     for (const Correction& k : corrections) {
         for (const int button : {0, 1}) {
             SCOPED_TRACE(std::string(k.stored) + (button ? " Ввод" : " Отмена"));
-            WarningLog log;
+            LogCapture log(nullptr, QtInfoMsg);
             Rig rig(k.stored);
             rig.open();
             EXPECT_EQ(rig.c().scrlT->value(), k.bar);
@@ -530,7 +519,7 @@ TEST(OptionsTest, StoredValuesItCannotShowStayAsTheyAre)
             EXPECT_EQ(rig.temper->TemperCor(), k.kept);
             EXPECT_EQ(rig.registry.writeCount(), writes) << "the stored correction was rewritten";
             EXPECT_EQ(rig.correction(), QString::fromUtf8(k.stored));
-            EXPECT_EQ(log.lines.filter(QStringLiteral("outside -10 to +10")).size(), std::abs(k.kept) > 10 ? 1 : 0);
+            EXPECT_EQ(log.lines().filter(QStringLiteral("outside -10 to +10")).size(), std::abs(k.kept) > 10 ? 1 : 0);
         }
     }
 
@@ -556,10 +545,10 @@ TEST(OptionsTest, StoredValuesItCannotShowStayAsTheyAre)
         = {{"", usual}, {"12", usual}, {"a|b", usual}, {"1|2|3", QPoint(1, 2)}, {"-1200|300", QPoint(-1200, 300)}};
     for (const auto& [text, at] : places) {
         SCOPED_TRACE(text);
-        WarningLog log;
+        LogCapture log(nullptr, QtInfoMsg);
         rig.settings.inner.setValue(QStringLiteral("PosOpt"), QString::fromUtf8(text));
         EXPECT_EQ(rig.open().pos(), at);
-        EXPECT_EQ(log.lines.filter(QStringLiteral("thermobadge.placement")).size(), at == usual ? 1 : 0);
+        EXPECT_EQ(log.lines().filter(QStringLiteral("thermobadge.placement")).size(), at == usual ? 1 : 0);
         click(rig.c().chkOkCancel[0]);
         EXPECT_TRUE(rig.gone());
     }

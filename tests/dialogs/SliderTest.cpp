@@ -1,5 +1,7 @@
 #include "MemorySettingsStore.h"
+#include "LogCapture.h"
 #include "QtPrinters.h"
+#include "Twips.h"
 #include "frmSlider.h"
 
 #include <QApplication>
@@ -18,24 +20,9 @@
 #include <memory>
 
 using namespace tb;
+using tb::test::LogCapture;
 
 namespace {
-
-// Collects the warnings of the panel's logging category while it lives.
-class SliderLog {
-public:
-    SliderLog() { previous_ = qInstallMessageHandler(&SliderLog::handler); }
-    ~SliderLog() { qInstallMessageHandler(previous_); }
-    static inline QStringList lines;
-
-private:
-    static void handler(QtMsgType, const QMessageLogContext& context, const QString& text)
-    {
-        if (QLatin1String(context.category) == QLatin1String("thermobadge.slider"))
-            lines << text;
-    }
-    QtMessageHandler previous_;
-};
 
 // The main window's share of the panel, on local variables.
 struct Rig {
@@ -95,8 +82,7 @@ TEST(SliderTest, OpeningShowsTheSharedValuesBringsThemIntoRangeAndDrawsThatOnce)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.scX << " x " << c.scY << " sinc " << c.sinc);
-        SliderLog log;
-        SliderLog::lines.clear();
+        LogCapture log("thermobadge.slider");
         Rig rig;
         rig.store.setValue(QStringLiteral("ScaleSinc"), QLatin1String(c.sinc));
         rig.style.nScaleX = c.scX;
@@ -111,7 +97,7 @@ TEST(SliderTest, OpeningShowsTheSharedValuesBringsThemIntoRangeAndDrawsThatOnce)
         EXPECT_FLOAT_EQ(rig.style.nScaleY, c.nY);
         EXPECT_EQ(rig.trans, 210) << "a transparency above the bar is brought to its end";
         EXPECT_EQ(panel.lblTrans()->text(), QStringLiteral("82"));
-        EXPECT_EQ(SliderLog::lines.size(), 1 + c.scaleWarnings) << SliderLog::lines.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(log.texts().size(), 1 + c.scaleWarnings) << log.texts().join(QLatin1Char('\n')).toStdString();
         // Nothing is drawn while loading; what loading changed is drawn once, right after.
         EXPECT_EQ(rig.redraws, 1);
         EXPECT_EQ(rig.drawnTrans, 210);
@@ -161,8 +147,9 @@ TEST(SliderTest, LiveChangesKeysAndClosingWithEsc)
     EXPECT_EQ(panel.lblScale(0)->text(), QStringLiteral("100"));
     EXPECT_EQ(panel.nLastScaleIdx(), 1);
 
-    // Transparency: percent of 255, cut to a whole number.
-    const std::pair<int, const char*> percents[] = {{0, "0"}, {1, "0"}, {2, "0"}, {3, "1"}, {128, "50"}, {210, "82"}};
+    // Transparency: percent of 255, cut to a whole number (of 256, 51 and 204 would read 19 and 79).
+    const std::pair<int, const char*> percents[]
+        = {{0, "0"}, {1, "0"}, {2, "0"}, {3, "1"}, {51, "20"}, {128, "50"}, {204, "80"}, {210, "82"}};
     for (const auto& [value, label] : percents) {
         panel.scrlTrans()->setValue(value);
         EXPECT_EQ(panel.lblTrans()->text(), QLatin1String(label)) << value;
@@ -210,7 +197,6 @@ TEST(SliderTest, LiveChangesKeysAndClosingWithEsc)
 
 TEST(SliderTest, PlacedAtTheMainWindowUnlessAUsableStoredPlace)
 {
-    SliderLog log;
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     struct Case {
         int mainTop;
@@ -225,7 +211,7 @@ TEST(SliderTest, PlacedAtTheMainWindowUnlessAUsableStoredPlace)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.mainTop << " " << (c.left ? c.left : "-"));
-        SliderLog::lines.clear();
+        LogCapture log("thermobadge.slider");
         Rig rig;
         rig.owner.move(300, c.mainTop);
         if (c.left) {
@@ -244,7 +230,7 @@ TEST(SliderTest, PlacedAtTheMainWindowUnlessAUsableStoredPlace)
             else
                 EXPECT_EQ(panel.frameGeometry().top(), main.bottom() + 1);
         }
-        EXPECT_EQ(SliderLog::lines.size(), c.logged ? 1 : 0);
+        EXPECT_EQ(log.texts().size(), c.logged ? 1 : 0);
     }
 }
 
@@ -254,10 +240,8 @@ TEST(SliderTest, CaptionsColoursAndKeyboardOrder)
     frmSlider& panel = rig.open();
     EXPECT_EQ(panel.windowTitle(), QStringLiteral("Регулирование: клавиши стрелок, PgUp, PgDn"));
     EXPECT_TRUE(panel.windowFlags().testFlag(Qt::Tool));
-    const qreal perTwip = panel.screen()->logicalDotsPerInch() / 1440.0;
-    EXPECT_EQ(panel.size(), QSize(qRound(4380 * perTwip), qRound(1665 * perTwip)));
-    EXPECT_EQ(panel.scrlScale(1)->geometry(),
-        QRect(qRound(1005 * perTwip), qRound(480 * perTwip), qRound(2685 * perTwip), qRound(195 * perTwip)));
+    EXPECT_EQ(panel.size(), QSize(px(4380, &panel), px(1665, &panel)));
+    EXPECT_EQ(panel.scrlScale(1)->geometry(), QRect(px(1005, &panel), px(480, &panel), px(2685, &panel), px(195, &panel)));
     EXPECT_EQ(panel.palette().color(QPalette::Window), QColor(0x68A5E8));
     EXPECT_EQ(panel.lblScale(0)->palette().color(QPalette::Window), QColor(0xFFC080));
     EXPECT_EQ(panel.chkScaleSinc()->palette().color(QPalette::WindowText), QColor(0xFFFF00));

@@ -5,6 +5,7 @@
 #include "QtPrinters.h"
 #include "QtTestLoop.h"
 #include "SettingsPlacement.h"
+#include "Twips.h"
 #include "frmErr.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 using namespace tb;
@@ -58,12 +60,24 @@ TEST(ErrorList, ComesUpOnEveryFailureAndLogsOnlyWhenTicked)
 TEST(ErrorList, LayoutInTwips)
 {
     frmErr w;
-    const qreal perTwip = w.logicalDpiX() / 1440.0;
-    EXPECT_EQ(w.width(), qRound(5820 * perTwip));
+    EXPECT_EQ(w.width(), px(5820, &w));
     EXPECT_EQ(w.cmdClose()->text(), QStringLiteral("Close (Error List)"));
     EXPECT_EQ(w.chkAddErr()->text(), QStringLiteral("Логировать ошибки"));
     EXPECT_EQ(w.txtErr()->toolTip(), QStringLiteral("DublClick-ClearList"));
-    EXPECT_EQ(w.cmdClose()->x(), qRound(1920 * perTwip));
+    EXPECT_EQ(w.cmdClose()->x(), px(1920, &w));
+}
+
+// Twips to pixels for the widget's screen, to the nearest pixel: 15 twips a pixel at 96 dpi.
+// The layout tests measure in `px`; this holds `px` itself.
+TEST(Twips, FifteenAPixelAt96Dpi)
+{
+    QWidget w;
+    if (w.screen()->logicalDotsPerInch() != 96)
+        GTEST_SKIP() << "the screen has " << w.screen()->logicalDotsPerInch() << " dpi";
+    const std::pair<int, int> cases[] = {{0, 0}, {7, 0}, {8, 1}, {15, 1}, {1440, 96}, {5160, 344}, {-60, -4}, {-8, -1}};
+    for (const auto& [twips, pixels] : cases)
+        EXPECT_EQ(px(twips, &w), pixels) << twips;
+    EXPECT_EQ(px(1440, nullptr), 96) << "without a widget: the primary screen";
 }
 
 TEST(Placement, LeftBarTopInPixels)

@@ -7,6 +7,7 @@
 #include "UnixCommandChannel.h"
 
 #include <QDir>
+#include <QtEndian>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -16,7 +17,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
+#include <poll.h>
 #include <sys/fsuid.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -36,14 +39,20 @@ bool isSocket(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
-int connectRaw(const QString& path)
+sockaddr_un addressOf(const QString& path)
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     const QByteArray bytes = QFile::encodeName(path);
     std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    return address;
+}
+
+int connectRaw(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_un address = addressOf(path);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd);
         return -1;
     }
@@ -190,6 +199,83 @@ struct RawSender {
         return result;
     }
     int fd;
+};
+
+// A socket listening at `path` that nobody serves; -1 when it cannot be made.
+int listenAt(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_un address = addressOf(path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// An endpoint played by hand at a handle of the test's choosing, on a thread of its own (the
+// sender waits without an event loop): it takes one frame and answers `reply`, then waits for
+// the sender to close.
+class HandMadeEndpoint {
+public:
+    HandMadeEndpoint(const QString& path, char reply)
+        : path_(path)
+        , fd_(listenAt(path))
+        , thread_([this, reply] { serve(reply); })
+    {
+    }
+    ~HandMadeEndpoint()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        ::close(fd_);
+        QFile::remove(path_);
+    }
+    // The frame's text as it arrived (after the sender is done).
+    QByteArray text()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        return text_;
+    }
+
+private:
+    bool ready(int fd) const
+    {
+        pollfd p {fd, POLLIN, 0};
+        return ::poll(&p, 1, 3000) == 1;
+    }
+    QByteArray readExactly(int fd, std::size_t size) const
+    {
+        QByteArray bytes;
+        char buffer[256];
+        while (static_cast<std::size_t>(bytes.size()) < size && ready(fd)) {
+            const ssize_t n = ::recv(fd, buffer, std::min(sizeof buffer, size - static_cast<std::size_t>(bytes.size())), 0);
+            if (n <= 0)
+                break;
+            bytes.append(buffer, n);
+        }
+        return bytes;
+    }
+    void serve(char reply)
+    {
+        if (fd_ < 0 || !ready(fd_))
+            return;
+        const int connection = ::accept(fd_, nullptr, nullptr);
+        const QByteArray length = readExactly(connection, 4);
+        if (length.size() == 4) {
+            const auto size = qFromBigEndian<quint32>(length.constData());
+            text_ = readExactly(connection, size);
+            ::send(connection, &reply, 1, MSG_NOSIGNAL);
+            readExactly(connection, 1); // until the sender closes
+        }
+        ::close(connection);
+    }
+
+    QString path_;
+    int fd_;
+    QByteArray text_;
+    std::thread thread_;
 };
 
 } // namespace
@@ -386,13 +472,8 @@ TEST_F(CommandChannelTest, AFolderOthersCouldReachIsRefused)
 
 TEST_F(CommandChannelTest, AReceiverThatNeverAnswersIsGivenUpAfterTwoSeconds)
 {
-    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    const QByteArray path = QFile::encodeName(pathOf(777));
-    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
-    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(silent, 4), 0);
+    const int silent = listenAt(pathOf(777));
+    ASSERT_GE(silent, 0);
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(channel->setText(777, QStringLiteral("S=48")));
@@ -417,4 +498,48 @@ TEST_F(CommandChannelTest, IdleConnectionsTimeOutAndNeverLockSendersOut)
     // The idle ones were closed: their senders see the end of the stream.
     EXPECT_EQ(idle.front()->answer(), -1);
     EXPECT_EQ(idle.back()->answer(), -1);
+}
+
+// A send is done only when the receiver answers the acknowledgement byte: any other answer fails
+// it at once. Handles have up to ten digits (2147483647 the largest), and a published name
+// finds an endpoint at any of them.
+TEST_F(CommandChannelTest, OnlyTheAcknowledgementCompletesASendAtHandlesOfEveryLength)
+{
+    const struct {
+        qint32 handle;
+        char reply;
+        bool sent;
+    } cases[] = {
+        {2147483647, kFrameAck, true},
+        {1000000000, kFrameAck, true},
+        {7, kFrameAck, true},
+        {2147483647, 'x', false},
+        {999999999, '\0', false},
+        {8, kFrameAck + 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.handle << " answers " << int(c.reply));
+        HandMadeEndpoint receiver(pathOf(c.handle), c.reply);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(channel->setText(c.handle, QStringLiteral("S=48")), c.sent);
+        EXPECT_LT(clock.elapsed(), 1000) << "the answer decided, not the 2 s wait";
+        EXPECT_EQ(receiver.text(), QByteArray("S=48"));
+    }
+
+    const std::pair<const char*, std::optional<qint32>> links[] = {
+        {"2147483647", 2147483647}, {"1000000000", 1000000000}, {"5", 5}, // served
+        {"2147483648", std::nullopt}, {"02147483647", std::nullopt}, {"12345678901", std::nullopt}, // no handle
+    };
+    std::vector<int> listening;
+    for (const auto& [target, handle] : links) {
+        SCOPED_TRACE(target);
+        if (handle)
+            listening.push_back(listenAt(pathOf(*handle)));
+        const QString name = QStringLiteral("to-") + QLatin1String(target);
+        ASSERT_EQ(::symlink(target, QFile::encodeName(channel->folder() + u'/' + name).constData()), 0);
+        EXPECT_EQ(channel->lookup(name), handle);
+    }
+    for (const int fd : listening)
+        ::close(fd);
 }

@@ -218,6 +218,26 @@ TEST_F(SingleInstanceTest, BadPeersAreDroppedWhileARealRequestIsServed)
     EXPECT_EQ(activated, 1);
 }
 
+// At most 32 connections are served at once: a 33rd, even with the right request, is closed
+// unanswered while the 32 are still waited for.
+TEST_F(SingleInstanceTest, AThirtyThirdConnectionAtOnceIsRefused)
+{
+    SingleInstance primary(runtime.filePath(QStringLiteral("thermobadge")));
+    ASSERT_TRUE(primary.tryBecomePrimary());
+    int activated = 0;
+    primary.onActivateRequested = [&] { ++activated; };
+    // All connect before the event loop runs, so they are accepted in this order.
+    std::array<Peer, 33> peers;
+    peers.back().says = "show\n";
+    for (Peer& peer : peers)
+        ASSERT_NO_FATAL_FAILURE(peer.connectTo(primary.socketPath()));
+    ASSERT_TRUE(waitUntil([&] { return peers.back().listen(); }));
+    EXPECT_EQ(peers.back().heard, QByteArray());
+    EXPECT_EQ(activated, 0);
+    for (std::size_t i = 0; i < 32; ++i)
+        EXPECT_FALSE(peers[i].listen()) << i;
+}
+
 TEST_F(SingleInstanceTest, ABadRuntimeFolderNeverLetsTwoInstancesRun)
 {
     QTemporaryDir cache;

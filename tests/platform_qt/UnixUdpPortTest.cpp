@@ -1,4 +1,5 @@
 #include "ProcessMemory.h"
+#include "LogCapture.h"
 #include "QtTestLoop.h"
 #include "UnixUdpPort.h"
 
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 using namespace tb;
+using tb::test::LogCapture;
 using tb::test::runFor;
 using tb::test::waitUntil;
 
@@ -109,18 +111,13 @@ TEST_F(UnixUdpPortTest, LooksUpLocalhostWithoutBlockingThenFromItsCache)
 
 TEST_F(UnixUdpPortTest, RefusesNonLoopbackDestinationsBeforeAnyLookup)
 {
-    static QStringList warnings;
-    warnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtWarningMsg)
-            warnings.append(text);
-    });
+    const LogCapture log(nullptr, QtWarningMsg);
     // Port 0: even a broken guard could not put these on the wire.
     const QStringList refused{"203.0.113.25", "temp1.example.net", "nonexistent.invalid", "::ffff:203.0.113.25",
                               "10.1.2.3", "localhost.example.net", ""};
     for (const QString& host : refused)
         EXPECT_FALSE(sendNow(host, 0, "x").sent) << host.toStdString();
-    qInstallMessageHandler(previous);
+    const QStringList warnings = log.texts();
     EXPECT_EQ(warnings.size(), refused.size());
     EXPECT_TRUE(warnings.value(1).contains(QStringLiteral("temp1.example.net")));
 }

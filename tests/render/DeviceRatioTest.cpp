@@ -1,4 +1,5 @@
 #include "FakeClock.h"
+#include "LogCapture.h"
 #include "OverlayRenderer.h"
 #include "QtPrinters.h"
 #include "RenderTestSupport.h"
@@ -96,29 +97,12 @@ Difference compare(const QImage& a, const QImage& b, int tolerance)
     return {total / (4 * pixels), close / pixels};
 }
 
-// Lines of the thermobadge.render category, information included.
-std::vector<QString>* renderMessages = nullptr;
+// The drawing's log with its info messages on.
 class RenderLogCapture {
 public:
-    RenderLogCapture()
-    {
-        renderMessages = &messages;
-        QLoggingCategory::setFilterRules(QStringLiteral("thermobadge.render.info=true"));
-        previous_ = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-            if (renderMessages && QByteArray(context.category) == "thermobadge.render")
-                renderMessages->push_back(text);
-        });
-    }
-    ~RenderLogCapture()
-    {
-        qInstallMessageHandler(previous_);
-        QLoggingCategory::setFilterRules(QString());
-        renderMessages = nullptr;
-    }
-    std::vector<QString> messages;
-
-private:
-    QtMessageHandler previous_;
+    RenderLogCapture() { QLoggingCategory::setFilterRules(QStringLiteral("thermobadge.render.info=true")); }
+    ~RenderLogCapture() { QLoggingCategory::setFilterRules(QString()); }
+    LogCapture log {"thermobadge.render"};
 };
 
 class DeviceRatio : public ::testing::Test {
@@ -280,8 +264,8 @@ TEST_F(DeviceRatio, WithoutAnyPictureTheTextIsDrawnAloneOnATransparentCanvas)
         << "the text keeps its size";
 
     EXPECT_TRUE(errors.lines.empty()) << "nothing goes to the error list";
-    ASSERT_EQ(logged.messages.size(), 1u) << "said once";
-    EXPECT_EQ(logged.messages[0], QStringLiteral("no skin picture: drawing the text alone"));
+    ASSERT_EQ(logged.log.texts().size(), 1) << "said once";
+    EXPECT_EQ(logged.log.texts()[0], QStringLiteral("no skin picture: drawing the text alone"));
 
     // Once a picture was read, an empty name reuses it; an empty picture file is an error.
     EXPECT_EQ(draw(bluePicture(40, 30), 1).canvas.size(), QSize(80, 30));

@@ -1,4 +1,5 @@
 #include "GdipLog.h"
+#include "LogCapture.h"
 #include "FakeClock.h"
 #include "QtPrinters.h"
 #include "RenderTestSupport.h"
@@ -7,34 +8,6 @@
 
 using namespace tb;
 using namespace tb::test;
-
-namespace {
-
-// Captures what goes to the standard error log under the drawing's category.
-std::vector<QString>* capturedMessages = nullptr;
-
-class StandardLogCapture {
-public:
-    StandardLogCapture()
-    {
-        capturedMessages = &messages;
-        previous_ = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-            if (capturedMessages && QByteArray(context.category) == "thermobadge.render")
-                capturedMessages->push_back(text);
-        });
-    }
-    ~StandardLogCapture()
-    {
-        qInstallMessageHandler(previous_);
-        capturedMessages = nullptr;
-    }
-    std::vector<QString> messages;
-
-private:
-    QtMessageHandler previous_;
-};
-
-} // namespace
 
 TEST(GdipLog, LineFormatWithTheStageAsFiveDigits)
 {
@@ -84,7 +57,7 @@ TEST(GdipLog, OnlyFailuresAreLoggedInTheOrderTheyHappen)
 TEST(GdipLog, EveryLineAlsoReachesTheStandardLogEvenWithoutAList)
 {
     FakeClock clock(DateTime::of(2026, 12, 7, 9, 5, 3));
-    StandardLogCapture capture;
+    LogCapture capture("thermobadge.render");
     GdipLog log(clock);
     log.setGdipStage(12);
     log.GdipCheck(gdip::OutOfMemory, "canvas too big");
@@ -92,10 +65,10 @@ TEST(GdipLog, EveryLineAlsoReachesTheStandardLogEvenWithoutAList)
     log.setSink(&list);
     log.GdipCheck(gdip::InvalidParameter);
 
-    ASSERT_EQ(capture.messages.size(), 2u);
-    EXPECT_TRUE(capture.messages[0].startsWith(QStringLiteral("7.12.2026 9:05:03 ==> Error=00-012 (ErrReturn=3)")));
-    EXPECT_TRUE(capture.messages[0].contains(QStringLiteral("canvas too big")));
-    EXPECT_FALSE(capture.messages[1].contains(QLatin1Char('\r')));
+    ASSERT_EQ(capture.texts().size(), 2);
+    EXPECT_TRUE(capture.texts()[0].startsWith(QStringLiteral("7.12.2026 9:05:03 ==> Error=00-012 (ErrReturn=3)")));
+    EXPECT_TRUE(capture.texts()[0].contains(QStringLiteral("canvas too big")));
+    EXPECT_FALSE(capture.texts()[1].contains(QLatin1Char('\r')));
     // The reason stays out of the error list.
     ASSERT_EQ(list.lines.size(), 1u);
     EXPECT_EQ(list.lines[0], QStringLiteral("7.12.2026 9:05:03 ==> Error=00-012 (ErrReturn=2)\r\n"));

@@ -1,4 +1,5 @@
 #include "TrayDigits.h"
+#include "LogCapture.h"
 #include "QtPrinters.h"
 
 #include <QPixmap>
@@ -10,6 +11,7 @@
 #include <set>
 
 using namespace tb;
+using tb::test::LogCapture;
 
 namespace {
 
@@ -40,22 +42,6 @@ QImage pictureOf(const QIcon& icon, int size)
 {
     return icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
 }
-
-// Captures the tray's log lines while alive.
-class TrayLogCapture {
-public:
-    TrayLogCapture() { previous_ = qInstallMessageHandler(&TrayLogCapture::handle); }
-    ~TrayLogCapture() { qInstallMessageHandler(previous_); }
-    static inline QStringList lines;
-
-private:
-    static void handle(QtMsgType, const QMessageLogContext& context, const QString& text)
-    {
-        if (QByteArray(context.category) == "thermobadge.tray")
-            lines.append(text);
-    }
-    QtMessageHandler previous_ = nullptr;
-};
 
 } // namespace
 
@@ -187,15 +173,14 @@ TEST(TrayDigits, EverySizeIsDrawnAtItsOwnSize)
 
 TEST(TrayDigits, OutOfRangeColoursUseTheirLowBitsAndAreLogged)
 {
-    TrayLogCapture capture;
-    TrayLogCapture::lines.clear();
+    LogCapture capture("thermobadge.tray");
     EXPECT_EQ(trayColour(0x7F0000FF), 0xFF0000u);
     EXPECT_EQ(trayColour(-1), 0xFFFFFFu);
     EXPECT_EQ(trayColour(0x00FF8040), 0x4080FFu);
-    ASSERT_EQ(TrayLogCapture::lines.size(), 2);
-    EXPECT_TRUE(TrayLogCapture::lines.first().contains(QStringLiteral("2130706687")));
+    ASSERT_EQ(capture.texts().size(), 2);
+    EXPECT_TRUE(capture.texts().first().contains(QStringLiteral("2130706687")));
     EXPECT_EQ(trayColour(-1), 0xFFFFFFu);
-    EXPECT_EQ(TrayLogCapture::lines.size(), 2) << "the same refused colour again is not logged again";
+    EXPECT_EQ(capture.texts().size(), 2) << "the same refused colour again is not logged again";
 
     TrayLook look;
     look.TrTrans = false;
@@ -205,5 +190,5 @@ TEST(TrayDigits, OutOfRangeColoursUseTheirLowBitsAndAreLogged)
     trayIconText(1, false);
     trayIconText(kNaN, false);
     trayIconText(kNaN, false);
-    EXPECT_EQ(TrayLogCapture::lines.filter(QStringLiteral("not a number")).size(), 1) << "logged once while it lasts";
+    EXPECT_EQ(capture.texts().filter(QStringLiteral("not a number")).size(), 1) << "logged once while it lasts";
 }
