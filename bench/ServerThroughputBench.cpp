@@ -1,9 +1,9 @@
 // Throughput of thermobadge-server on loopback: the real binary on 127.0.0.1 with a free port,
 // a client that keeps `window` requests in flight. Every datagram stays on 127.0.0.1.
 //   build/bench/server_throughput_bench --benchmark_min_time=2
-#include "Codepage.h"
-#include "Exchange.h"
 #include "Protocol.h"
+#include "platform/Codepage.h"
+#include "temperature/Exchange.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Runs arbitrary text through the command box in both regional settings; nothing may crash,
 // and a failed command never redraws.
-#include "CommandInterpreter.h"
-#include "Codepage.h"
+#include "platform/Codepage.h"
+#include "render/CommandInterpreter.h"
 
 #include "FuzzSupport.h"
 

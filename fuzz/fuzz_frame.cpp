@@ -1,8 +1,8 @@
 // Cuts arbitrary bytes into command channel frames, whole and in pieces of varying size. Both
 // ways must give the same texts and the same end; each text fits a frame, encodes back to
 // exactly the bytes it was cut from, and survives the code page; a malformed stream stays so.
-#include "Codepage.h"
-#include "CommandFrame.h"
+#include "platform/Codepage.h"
+#include "platform/CommandFrame.h"
 
 #include "FuzzSupport.h"
 

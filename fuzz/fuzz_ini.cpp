@@ -1,6 +1,6 @@
 // Parses arbitrary bytes as a skin INI file; every value read back is at most 254 characters
 // and a section read twice gives the same answer.
-#include "INI_Class.h"
+#include "skinfiles/INI_Class.h"
 
 #include <cstdlib>
 

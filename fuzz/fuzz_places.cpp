@@ -4,7 +4,7 @@
 // reads each printed line back as the same place. The same bytes go to the chooser's reader of
 // the printed list, which must never take more than ten places or a place off the earth.
 #include "Geocoding.h"
-#include "TownPlace.h"
+#include "app/TownPlace.h"
 
 #include "FuzzSupport.h"
 

@@ -1,5 +1,5 @@
 // Parses arbitrary text as a providers file; an accepted list must build two usable groups.
-#include "ProviderTable.h"
+#include "temperature/ProviderTable.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // Parses arbitrary bytes as a registry file; what was read must survive a write and a
 // second read unchanged.
-#include "FileRegistryStore.h"
+#include "platform/FileRegistryStore.h"
 
 #include "FuzzSupport.h"
 

@@ -1,12 +1,12 @@
 // Feeds arbitrary datagrams to a started temperature component on fakes, in both regional
 // settings, and checks what must hold for any input.
-#include "Exchange.h"
-#include "FakeClock.h"
-#include "FakeUdpPort.h"
-#include "MemoryRegistryStore.h"
-#include "RecordingMessageBoxes.h"
-#include "RecordingProcessLauncher.h"
-#include "ctlTemper.h"
+#include "platform/MemoryRegistryStore.h"
+#include "platform/fakes/FakeClock.h"
+#include "platform/fakes/FakeUdpPort.h"
+#include "platform/fakes/RecordingMessageBoxes.h"
+#include "platform/fakes/RecordingProcessLauncher.h"
+#include "temperature/Exchange.h"
+#include "temperature/ctlTemper.h"
 
 #include "FuzzSupport.h"
 

@@ -4,7 +4,7 @@
 // StatusNotifier host for every size the icon offers. Offscreen there is no tray host, so the
 // benchmark asks as each would.
 #include "BenchMain.h"
-#include "QtTrayIcon.h"
+#include "window/QtTrayIcon.h"
 
 #include <QApplication>
 #include <QMenu>

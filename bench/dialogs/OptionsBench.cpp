@@ -2,8 +2,8 @@
 // (construction, the eight loading steps, the first paint), and one step of the correction bar
 // through to the redrawn indicator canvas and the tray's digits drawn at every icon size.
 #include "MainWindowStack.h"
-#include "QtTrayIcon.h"
-#include "frmOptions.h"
+#include "dialogs/frmOptions.h"
+#include "window/QtTrayIcon.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // shipped 256 x 128 skin at 150 %: the bar's handler, the height bar following ("Ш+В" ticked,
 // so two redraws a step), and the overlay drawn and handed to the window each time.
 #include "MainWindowStack.h"
-#include "frmSlider.h"
+#include "dialogs/frmSlider.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -4,11 +4,11 @@
 // bold 40 px text with fill, outline and a half-transparent shadow, a colour adjustment and the
 // stale marker. render_bench draws it with our renderer; peer_overlay_bench and the peer
 // agreement test draw it with our renderer, Cairo and Magick++.
-#include "Clock.h"
-#include "GdipLog.h"
-#include "ImageEffects.h"
-#include "OverlayRenderer.h"
 #include "PeerLook.h"
+#include "platform/Clock.h"
+#include "render/GdipLog.h"
+#include "render/ImageEffects.h"
+#include "render/OverlayRenderer.h"
 
 #include <QColor>
 #include <QImage>

@@ -13,12 +13,13 @@ if(NOT TARGET thermobadge_peers)
       ${CMAKE_CURRENT_LIST_DIR}/MagickOverlay.cpp ${CMAKE_CURRENT_LIST_DIR}/MagickOverlay.h
       ${CMAKE_CURRENT_LIST_DIR}/PeerFont.cpp ${CMAKE_CURRENT_LIST_DIR}/PeerLook.h
     )
+add_library(thermobadge::peers ALIAS thermobadge_peers)
     # The Cairo program's colour-matrix loop gets the flags our own pass is built with, so the
     # comparison is between the libraries, not between compiler options.
     set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/CairoOverlay.cpp
       TARGET_DIRECTORY thermobadge_peers PROPERTIES COMPILE_OPTIONS "-O3;-fno-trapping-math")
     target_include_directories(thermobadge_peers PUBLIC ${CMAKE_CURRENT_LIST_DIR}/.. ${CMAKE_CURRENT_LIST_DIR})
-    target_link_libraries(thermobadge_peers PUBLIC thermobadge_render PkgConfig::THERMOBADGE_PEER_LIBS
-      PRIVATE thermobadge_warnings)
+    target_link_libraries(thermobadge_peers PUBLIC thermobadge::render PkgConfig::THERMOBADGE_PEER_LIBS
+      PRIVATE thermobadge::warnings)
   endif()
 endif()

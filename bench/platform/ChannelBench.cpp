@@ -5,11 +5,11 @@
 //                     median at most 0.5 ms)
 //   ProbeWithAnswer:  the add-on link's liveness probe, "W=2" answered by "W=<handle>" into
 //                     the indicator's command box during the wait (goal: median at most 1 ms)
-#include "AddonLink.h"
-#include "UnixCommandChannel.h"
+#include "app/AddonLink.h"
+#include "platform/linux/UnixCommandChannel.h"
 
-#include "RecordingMessageBoxes.h"
-#include "RecordingProcessLauncher.h"
+#include "platform/fakes/RecordingMessageBoxes.h"
+#include "platform/fakes/RecordingProcessLauncher.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

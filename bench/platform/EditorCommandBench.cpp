@@ -6,9 +6,9 @@
 //              most 2 ms)
 //   OtherSkin: every command brings another picture of the skin folders (goal: median at most
 //              2 ms)
-#include "AddonLink.h"
 #include "MainWindowStack.h"
-#include "UnixCommandChannel.h"
+#include "app/AddonLink.h"
+#include "platform/linux/UnixCommandChannel.h"
 
 #include <QApplication>
 #include <QProcess>

@@ -5,8 +5,8 @@
 // All drawings use a 256 x 128 skin with transparent parts at 150 %, with fill, outline,
 // shadow and the stale marker, on a screen of device pixel ratio 1 (dpr:1) and on a screen at
 // 200 % (dpr:2: a 768 x 384 device canvas); the budgets hold for both.
-#include "ImageEffects.h"
 #include "peers/BenchScene.h"
+#include "render/ImageEffects.h"
 
 #include <QGuiApplication>
 

@@ -2,18 +2,18 @@
 
 // The main window with the real renderer and the shipped skins, everything else faked, for
 // benchmarks of the paths that end in a redrawn canvas. The scale is 150 % and the marker on.
-#include "AbsentParts.h"
 #include "BenchMain.h"
-#include "FakeClock.h"
-#include "FakeUdpPort.h"
-#include "GdipLog.h"
-#include "MemoryRegistryStore.h"
-#include "MemorySettingsStore.h"
-#include "OverlayRenderer.h"
-#include "RecordingMessageBoxes.h"
-#include "RecordingProcessLauncher.h"
-#include "RendererDrawing.h"
-#include "frmMain.h"
+#include "app/AbsentParts.h"
+#include "app/RendererDrawing.h"
+#include "app/frmMain.h"
+#include "platform/MemoryRegistryStore.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/fakes/FakeClock.h"
+#include "platform/fakes/FakeUdpPort.h"
+#include "platform/fakes/RecordingMessageBoxes.h"
+#include "platform/fakes/RecordingProcessLauncher.h"
+#include "render/GdipLog.h"
+#include "render/OverlayRenderer.h"
 
 #include <memory>
 

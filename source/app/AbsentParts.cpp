@@ -1,4 +1,4 @@
-#include "AbsentParts.h"
+#include "app/AbsentParts.h"
 
 namespace tb {
 Q_LOGGING_CATEGORY(lcAbsentParts, "thermobadge.main", QtInfoMsg)

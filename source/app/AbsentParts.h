@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainWindowParts.h"
+#include "app/MainWindowParts.h"
 
 #include <QLoggingCategory>
 

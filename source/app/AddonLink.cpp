@@ -1,7 +1,7 @@
-#include "AddonLink.h"
+#include "app/AddonLink.h"
 
-#include "CommandFrame.h"
-#include "TemperatureText.h"
+#include "app/TemperatureText.h"
+#include "platform/CommandFrame.h"
 
 #include <QCoreApplication>
 

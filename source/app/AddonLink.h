@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CommandChannel.h"
-#include "CommandInterpreter.h"
-#include "MessageBoxes.h"
-#include "ProcessLauncher.h"
+#include "platform/CommandChannel.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProcessLauncher.h"
+#include "render/CommandInterpreter.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "LocalServer.h"
+#include "app/LocalServer.h"
 
-#include "SafeFile.h"
+#include "platform/SafeFile.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>

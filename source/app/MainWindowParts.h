@@ -1,9 +1,9 @@
 #pragma once
 
-#include "OptionKeys.h"
-#include "OverlayStyle.h"
-#include "StaleMark.h"
-#include "TrayDigits.h"
+#include "render/OverlayStyle.h"
+#include "render/StaleMark.h"
+#include "render/TrayDigits.h"
+#include "settings/OptionKeys.h"
 
 #include <QImage>
 #include <QPoint>

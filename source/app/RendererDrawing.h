@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MainWindowParts.h"
-#include "OverlayRenderer.h"
+#include "app/MainWindowParts.h"
+#include "render/OverlayRenderer.h"
 
 namespace tb {
 

@@ -1,4 +1,4 @@
-#include "Skins.h"
+#include "app/Skins.h"
 
 namespace tb {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "INI_Class.h"
+#include "skinfiles/INI_Class.h"
 
 #include <QList>
 #include <QString>

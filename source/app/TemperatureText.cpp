@@ -1,4 +1,4 @@
-#include "TemperatureText.h"
+#include "app/TemperatureText.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
-#include "TownChoice.h"
+#include "app/TownChoice.h"
 
-#include "ComponentError.h"
-#include "ctlTemper.h"
+#include "temperature/ComponentError.h"
+#include "temperature/ctlTemper.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LocalServer.h"
-#include "TownPlace.h"
+#include "app/LocalServer.h"
+#include "app/TownPlace.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "TownPlace.h"
+#include "app/TownPlace.h"
 
 #include <QLoggingCategory>
 

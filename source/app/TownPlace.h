@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OptionKeys.h"
+#include "settings/OptionKeys.h"
 
 #include <QByteArrayView>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "ComponentError.h"
-#include "TemperatureText.h"
+#include "app/TemperatureText.h"
+#include "temperature/ComponentError.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "AppPaths.h"
-#include "CommandInterpreter.h"
-#include "INI_Class.h"
-#include "MainWindowParts.h"
-#include "OptionKeys.h"
-#include "Skins.h"
+#include "app/MainWindowParts.h"
+#include "app/Skins.h"
+#include "render/CommandInterpreter.h"
+#include "settings/OptionKeys.h"
+#include "skinfiles/AppPaths.h"
+#include "skinfiles/INI_Class.h"
 
-#include "Clock.h"
-#include "MessageBoxes.h"
-#include "Timer.h"
-#include "ctlTemper.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
+#include "temperature/ctlTemper.h"
 
 #include <array>
 #include <memory>

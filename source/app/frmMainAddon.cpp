@@ -1,6 +1,6 @@
 // The main window's side of the add-on link: the double-click and "Вид".
-#include "AddonLink.h"
-#include "frmMain.h"
+#include "app/AddonLink.h"
+#include "app/frmMain.h"
 
 namespace tb {
 

@@ -1,7 +1,7 @@
 // The pop-up menu of the indicator and the tray icon's clicks.
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "TemperatureText.h"
+#include "app/TemperatureText.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

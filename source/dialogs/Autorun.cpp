@@ -1,6 +1,6 @@
-#include "Autorun.h"
+#include "dialogs/Autorun.h"
 
-#include "SafeFile.h"
+#include "platform/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

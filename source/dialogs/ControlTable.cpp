@@ -1,4 +1,4 @@
-#include "ControlTable.h"
+#include "dialogs/ControlTable.h"
 
 #include <QCoreApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DialogLook.h"
-#include "Twips.h"
+#include "dialogs/DialogLook.h"
+#include "dialogs/Twips.h"
 
 #include <QWidget>
 

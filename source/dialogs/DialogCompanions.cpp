@@ -1,10 +1,10 @@
-#include "DialogCompanions.h"
+#include "dialogs/DialogCompanions.h"
 
-#include "OnTop.h"
-#include "WindowFront.h"
-#include "frmAbout.h"
-#include "frmMain.h"
-#include "frmSlider.h"
+#include "app/frmMain.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmSlider.h"
+#include "platform/desktop/OnTop.h"
+#include "platform/desktop/WindowFront.h"
 
 #include <QCoreApplication>
 #include <QScreen>

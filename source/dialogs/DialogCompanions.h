@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AddonLink.h"
-#include "MainWindowParts.h"
-#include "frmAbout.h"
-#include "frmOptions.h"
-#include "frmSlider.h"
-#include "frmTown.h"
+#include "app/AddonLink.h"
+#include "app/MainWindowParts.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmOptions.h"
+#include "dialogs/frmSlider.h"
+#include "dialogs/frmTown.h"
 
 #include <QLoggingCategory>
 #include <QPointer>

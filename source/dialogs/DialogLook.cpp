@@ -1,4 +1,4 @@
-#include "DialogLook.h"
+#include "dialogs/DialogLook.h"
 
 #include <QCheckBox>
 #include <QLabel>

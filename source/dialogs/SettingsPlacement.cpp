@@ -1,4 +1,4 @@
-#include "SettingsPlacement.h"
+#include "dialogs/SettingsPlacement.h"
 
 #include <QLoggingCategory>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MainWindowParts.h"
-#include "Regional.h"
-#include "SettingsStore.h"
+#include "app/MainWindowParts.h"
+#include "platform/Regional.h"
+#include "platform/SettingsStore.h"
 
 namespace tb {
 

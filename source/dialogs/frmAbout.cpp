@@ -1,6 +1,6 @@
-#include "frmAbout.h"
+#include "dialogs/frmAbout.h"
 
-#include "ControlTable.h"
+#include "dialogs/ControlTable.h"
 
 #include <QCoreApplication>
 #include <QFrame>

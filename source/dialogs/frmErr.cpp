@@ -1,6 +1,6 @@
-#include "frmErr.h"
+#include "dialogs/frmErr.h"
 
-#include "ControlTable.h"
+#include "dialogs/ControlTable.h"
 
 #include <QCoreApplication>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
-#include "frmOptions.h"
+#include "dialogs/frmOptions.h"
 
-#include "ComponentError.h"
-#include "SettingsPlacement.h"
-#include "WindowBorder.h"
-#include "ctlTemper.h"
-#include "mColorSelect.h"
+#include "dialogs/SettingsPlacement.h"
+#include "dialogs/mColorSelect.h"
+#include "platform/desktop/WindowBorder.h"
+#include "temperature/ComponentError.h"
+#include "temperature/ctlTemper.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Autorun.h"
-#include "OptionKeys.h"
-#include "TrayDigits.h"
-#include "frmOptionsLayout.h"
+#include "dialogs/Autorun.h"
+#include "dialogs/frmOptionsLayout.h"
+#include "render/TrayDigits.h"
+#include "settings/OptionKeys.h"
 
-#include "DateTime.h"
+#include "platform/DateTime.h"
 
 #include <QPoint>
 #include <QWidget>

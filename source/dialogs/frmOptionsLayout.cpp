@@ -1,6 +1,6 @@
-#include "frmOptionsLayout.h"
+#include "dialogs/frmOptionsLayout.h"
 
-#include "ControlTable.h"
+#include "dialogs/ControlTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "frmSlider.h"
+#include "dialogs/frmSlider.h"
 
-#include "ControlTable.h"
-#include "WindowFront.h"
+#include "dialogs/ControlTable.h"
+#include "platform/desktop/WindowFront.h"
 
 #include <QCoreApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OptionKeys.h"
-#include "OverlayStyle.h"
+#include "render/OverlayStyle.h"
+#include "settings/OptionKeys.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "frmTown.h"
+#include "dialogs/frmTown.h"
 
-#include "DialogLook.h"
-#include "Twips.h"
+#include "dialogs/DialogLook.h"
+#include "dialogs/Twips.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

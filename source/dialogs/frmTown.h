@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CommandRunner.h"
-#include "LocationService.h"
-#include "TownChoice.h"
+#include "app/TownChoice.h"
+#include "platform/CommandRunner.h"
+#include "platform/LocationService.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "mColorSelect.h"
+#include "dialogs/mColorSelect.h"
 
 #include <QColorDialog>
 #include <QLoggingCategory>

@@ -1,4 +1,4 @@
-#include "CommandFrame.h"
+#include "platform/CommandFrame.h"
 
 #include <QtEndian>
 

@@ -1,6 +1,6 @@
-#include "FilePropertyBag.h"
+#include "platform/FilePropertyBag.h"
 
-#include "SafeFile.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "FileRegistryStore.h"
+#include "platform/FileRegistryStore.h"
 
-#include "SafeFile.h"
-#include "UniqueFd.h"
+#include "platform/SafeFile.h"
+#include "platform/UniqueFd.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "HeapTuning.h"
+#include "platform/HeapTuning.h"
 
 #include <cstdlib> // defines __GLIBC__ on the C library that has the settings below
 

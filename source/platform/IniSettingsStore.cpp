@@ -1,7 +1,7 @@
-#include "IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 
-#include "LeftLockFile.h"
-#include "SafeFile.h"
+#include "platform/LeftLockFile.h"
+#include "platform/SafeFile.h"
 
 #include <QFile>
 #include <QLoggingCategory>

@@ -1,4 +1,4 @@
-#include "LeftLockFile.h"
+#include "platform/LeftLockFile.h"
 
 #include <QFileInfo>
 #include <QLockFile>

@@ -1,6 +1,6 @@
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
-#include "Codepage.h"
+#include "platform/Codepage.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "SafeFile.h"
+#include "platform/SafeFile.h"
 
-#include "UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <QDateTime>
 #include <QFile>

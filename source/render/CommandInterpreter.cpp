@@ -1,6 +1,6 @@
-#include "CommandInterpreter.h"
+#include "render/CommandInterpreter.h"
 
-#include "NumberText.h"
+#include "platform/NumberText.h"
 
 #include <QLoggingCategory>
 

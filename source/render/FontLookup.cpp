@@ -1,4 +1,4 @@
-#include "FontLookup.h"
+#include "render/FontLookup.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,6 +1,6 @@
-#include "GdipLog.h"
+#include "render/GdipLog.h"
 
-#include "RenderLog.h"
+#include "render/RenderLog.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "ImageEffects.h"
+#include "render/ImageEffects.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OverlayStyle.h"
-#include "StaleMark.h"
+#include "render/OverlayStyle.h"
+#include "render/StaleMark.h"
 
 #include <QImage>
 #include <QPoint>

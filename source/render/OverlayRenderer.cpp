@@ -1,8 +1,8 @@
-#include "OverlayRenderer.h"
+#include "render/OverlayRenderer.h"
 
-#include "FontLookup.h"
-#include "RenderLog.h"
-#include "SafeFile.h"
+#include "platform/SafeFile.h"
+#include "render/FontLookup.h"
+#include "render/RenderLog.h"
 
 #include <QBuffer>
 #include <QImageReader>

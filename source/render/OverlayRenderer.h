@@ -1,10 +1,10 @@
 #pragma once
 
-#include "GdipLog.h"
-#include "ImageEffects.h"
-#include "OverlayStyle.h"
-#include "StaleMark.h"
-#include "TextGlyphs.h"
+#include "render/GdipLog.h"
+#include "render/ImageEffects.h"
+#include "render/OverlayStyle.h"
+#include "render/StaleMark.h"
+#include "render/TextGlyphs.h"
 
 #include <QByteArray>
 #include <QHash>

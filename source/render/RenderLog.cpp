@@ -1,4 +1,4 @@
-#include "RenderLog.h"
+#include "render/RenderLog.h"
 
 namespace tb {
 

@@ -1,4 +1,4 @@
-#include "TextGlyphs.h"
+#include "render/TextGlyphs.h"
 
 #include <QFont>
 #include <QFontMetricsF>

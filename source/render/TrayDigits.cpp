@@ -1,4 +1,4 @@
-#include "TrayDigits.h"
+#include "render/TrayDigits.h"
 
 #include <QFont>
 #include <QFontMetrics>

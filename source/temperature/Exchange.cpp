@@ -1,7 +1,7 @@
-#include "Exchange.h"
+#include "temperature/Exchange.h"
 
-#include "Codepage.h"
-#include "ComponentError.h"
+#include "platform/Codepage.h"
+#include "temperature/ComponentError.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DateTime.h"
-#include "NumberText.h"
-#include "Regional.h"
+#include "platform/DateTime.h"
+#include "platform/NumberText.h"
+#include "platform/Regional.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "ProviderTable.h"
+#include "temperature/ProviderTable.h"
 
-#include "SafeFile.h"
+#include "platform/SafeFile.h"
 
 #include <QLoggingCategory>
 

@@ -1,4 +1,4 @@
-#include "ReadingAge.h"
+#include "temperature/ReadingAge.h"
 
 #include <algorithm>
 

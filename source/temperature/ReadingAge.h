@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DateTime.h"
+#include "platform/DateTime.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 // Creation, properties and the container's property store of the temperature component.
-#include "ctlTemper.h"
+#include "temperature/ctlTemper.h"
 
-#include "ComponentError.h"
-#include "Exchange.h"
-#include "ReadingAge.h"
+#include "temperature/ComponentError.h"
+#include "temperature/Exchange.h"
+#include "temperature/ReadingAge.h"
 
 #include <QLoggingCategory>
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "Clock.h"
-#include "DateTime.h"
-#include "MessageBoxes.h"
-#include "ProcessLauncher.h"
-#include "PropertyBag.h"
-#include "ProviderTable.h"
-#include "Regional.h"
-#include "RegistryStore.h"
-#include "Timer.h"
-#include "UdpPort.h"
+#include "platform/Clock.h"
+#include "platform/DateTime.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/PropertyBag.h"
+#include "platform/Regional.h"
+#include "platform/RegistryStore.h"
+#include "platform/Timer.h"
+#include "platform/UdpPort.h"
+#include "temperature/ProviderTable.h"
 
 #include <QSet>
 #include <QString>

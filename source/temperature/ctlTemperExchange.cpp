@@ -1,10 +1,10 @@
 // The temperature component's side of the server exchange: sending requests, reading
 // replies, keeping the reading in the registry and the hourly version check.
-#include "ctlTemper.h"
+#include "temperature/ctlTemper.h"
 
-#include "Codepage.h"
-#include "Exchange.h"
-#include "mReg.h"
+#include "platform/Codepage.h"
+#include "temperature/Exchange.h"
+#include "temperature/mReg.h"
 
 #include <QLoggingCategory>
 

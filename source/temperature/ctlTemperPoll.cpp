@@ -1,9 +1,9 @@
 // The poll cycle of the temperature component: start and stop, the poll clock, the reply
 // time-out with host failover, and the periodic reading-age events.
-#include "ctlTemper.h"
+#include "temperature/ctlTemper.h"
 
-#include "ComponentError.h"
-#include "Exchange.h"
+#include "temperature/ComponentError.h"
+#include "temperature/Exchange.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

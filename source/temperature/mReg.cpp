@@ -1,4 +1,4 @@
-#include "mReg.h"
+#include "temperature/mReg.h"
 
 namespace tb::mReg {
 

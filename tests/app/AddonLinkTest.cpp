@@ -1,9 +1,9 @@
 // The link to the look editor add-on, through the main window's own actions, with the
 // channel, program starts and message boxes faked. The add-on is a stand-in that answers as
 // the real one does.
-#include "AddonLink.h"
-#include "FakeCommandChannel.h"
 #include "MainWindowFixture.h"
+#include "app/AddonLink.h"
+#include "platform/fakes/FakeCommandChannel.h"
 
 using namespace tb;
 using namespace tb::test;

@@ -1,5 +1,5 @@
-#include "INI_Class.h"
 #include "QtPrinters.h"
+#include "skinfiles/INI_Class.h"
 
 #include <QFile>
 #include <QTemporaryDir>

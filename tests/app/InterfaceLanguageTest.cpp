@@ -1,5 +1,5 @@
-#include "InterfaceLanguage.h"
-#include "MemorySettingsStore.h"
+#include "platform/MemorySettingsStore.h"
+#include "settings/InterfaceLanguage.h"
 
 #include <gtest/gtest.h>
 

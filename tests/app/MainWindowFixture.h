@@ -1,14 +1,14 @@
 #pragma once
 
 // A main window with every part around it faked: drawing, view, tray, menu, dialogs.
-#include "FakeClock.h"
-#include "FakeUdpPort.h"
-#include "MemoryRegistryStore.h"
-#include "MemorySettingsStore.h"
 #include "QtPrinters.h"
-#include "RecordingMessageBoxes.h"
-#include "RecordingProcessLauncher.h"
-#include "frmMain.h"
+#include "app/frmMain.h"
+#include "platform/MemoryRegistryStore.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/fakes/FakeClock.h"
+#include "platform/fakes/FakeUdpPort.h"
+#include "platform/fakes/RecordingMessageBoxes.h"
+#include "platform/fakes/RecordingProcessLauncher.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
-#include "MemorySettingsStore.h"
-#include "OptionKeys.h"
 #include "QtPrinters.h"
+#include "platform/MemorySettingsStore.h"
+#include "settings/OptionKeys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "QtPrinters.h"
-#include "Skins.h"
+#include "app/Skins.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "Codepage.h"
 #include "MainWindowFixture.h"
+#include "platform/Codepage.h"
 
 using namespace tb;
 using namespace tb::test;

@@ -1,5 +1,5 @@
 #include "QtPrinters.h"
-#include "TemperatureText.h"
+#include "app/TemperatureText.h"
 
 #include <gtest/gtest.h>
 

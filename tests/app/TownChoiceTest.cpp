@@ -1,11 +1,11 @@
 // Choosing a town and keeping its server running, on fakes: which way the server runs (the user
 // unit, a companion, a server that is there already) and what a choice writes, and when nothing.
-#include "TownChoice.h"
+#include "app/TownChoice.h"
 
-#include "FakeCommandRunner.h"
-#include "MemorySettingsStore.h"
 #include "QtPrinters.h"
 #include "TemperFixture.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/fakes/FakeCommandRunner.h"
 
 #include <QDir>
 #include <QFile>

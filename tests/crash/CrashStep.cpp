@@ -1,9 +1,9 @@
 #include "CrashStep.h"
 
-#include "FileRegistryStore.h"
-#include "INI_Class.h"
-#include "IniSettingsStore.h"
 #include "WriteInIKey.h"
+#include "platform/FileRegistryStore.h"
+#include "platform/IniSettingsStore.h"
+#include "skinfiles/INI_Class.h"
 
 #include <QFile>
 #include <QSettings>

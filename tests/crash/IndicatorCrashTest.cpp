@@ -6,9 +6,9 @@
 // are the pair of one reading: never a cut file, never one value old and the other new. The
 // next start finds what the killed one left (its one-instance lock, its channel socket) and
 // starts all the same. 100 kills in the suite, half of THERMOBADGE_CRASH_KILLS when set.
-#include "DateTime.h"
-#include "FileRegistryStore.h"
-#include "Regional.h"
+#include "platform/DateTime.h"
+#include "platform/FileRegistryStore.h"
+#include "platform/Regional.h"
 
 #include <QDateTime>
 #include <QDir>

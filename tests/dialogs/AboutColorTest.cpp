@@ -1,8 +1,8 @@
-#include "OnTop.h"
 #include "QtPrinters.h"
-#include "Twips.h"
-#include "frmAbout.h"
-#include "mColorSelect.h"
+#include "dialogs/Twips.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/mColorSelect.h"
+#include "platform/desktop/OnTop.h"
 
 #include <QApplication>
 #include <QColorDialog>

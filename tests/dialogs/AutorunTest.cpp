@@ -1,6 +1,6 @@
-#include "Autorun.h"
 #include "LogCapture.h"
 #include "QtPrinters.h"
+#include "dialogs/Autorun.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The desktop's location service over D-Bus, against a stand-in of GeoClue2 on a private bus of
 // the test's own (started as the "system" bus of this process): no service, a place, no fix.
-#include "GeoClueLocation.h"
+#include "platform/desktop/GeoClueLocation.h"
 
 #include "QtTestLoop.h"
 

@@ -1,6 +1,6 @@
-#include "IndicatorWindow.h"
-#include "PopupMenuWidget.h"
 #include "QtPrinters.h"
+#include "window/IndicatorWindow.h"
+#include "window/PopupMenuWidget.h"
 
 #include <QCloseEvent>
 #include <QMenu>

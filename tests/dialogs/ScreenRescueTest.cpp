@@ -1,5 +1,5 @@
-#include "ScreenRescue.h"
 #include "QtPrinters.h"
+#include "platform/desktop/ScreenRescue.h"
 
 #include <QWidget>
 

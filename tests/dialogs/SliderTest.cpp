@@ -1,8 +1,8 @@
-#include "MemorySettingsStore.h"
 #include "LogCapture.h"
 #include "QtPrinters.h"
-#include "Twips.h"
-#include "frmSlider.h"
+#include "dialogs/Twips.h"
+#include "dialogs/frmSlider.h"
+#include "platform/MemorySettingsStore.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
 // The town chooser on fakes: what a search lists or says for each outcome of the server's town
 // search, that searching writes nothing, the location button, and a choice handed on.
-#include "FakeCommandRunner.h"
-#include "MemorySettingsStore.h"
 #include "QtPrinters.h"
 #include "TemperFixture.h"
-#include "frmTown.h"
+#include "dialogs/frmTown.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/fakes/FakeCommandRunner.h"
 
 #include <QApplication>
 #include <QLabel>

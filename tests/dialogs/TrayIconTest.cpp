@@ -1,7 +1,7 @@
 // The tray icon on Qt's system tray, offscreen: there is no tray there, so these check what the
 // icon hands to Qt; the tray tests run it against real trays.
 #include "QtPrinters.h"
-#include "QtTrayIcon.h"
+#include "window/QtTrayIcon.h"
 
 #include <QCursor>
 #include <QMenu>

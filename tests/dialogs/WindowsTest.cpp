@@ -1,12 +1,12 @@
-#include "FakeClock.h"
-#include "GdipLog.h"
-#include "IndicatorWindow.h"
-#include "MemorySettingsStore.h"
 #include "QtPrinters.h"
 #include "QtTestLoop.h"
-#include "SettingsPlacement.h"
-#include "Twips.h"
-#include "frmErr.h"
+#include "dialogs/SettingsPlacement.h"
+#include "dialogs/Twips.h"
+#include "dialogs/frmErr.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/fakes/FakeClock.h"
+#include "render/GdipLog.h"
+#include "window/IndicatorWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

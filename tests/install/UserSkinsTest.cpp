@@ -1,7 +1,7 @@
 // Where the skin list and pictures come from, and where the look editor writes, for a program
 // folder that is writable (the build tree) and one that is not (an installed program). Files
 // the user cannot read are covered by install_test.sh, which runs as another user.
-#include "AppPaths.h"
+#include "skinfiles/AppPaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
-#include "Codepage.h"
-#include "ComponentError.h"
-#include "MemoryRegistryStore.h"
 #include "ProcessMemory.h"
 #include "QtPrinters.h"
-#include "QtProcessLauncher.h"
 #include "QtTestLoop.h"
-#include "QtTimerFactory.h"
-#include "UnixUdpPort.h"
-#include "RecordingMessageBoxes.h"
-#include "ctlTemper.h"
+#include "platform/Codepage.h"
+#include "platform/MemoryRegistryStore.h"
+#include "platform/fakes/RecordingMessageBoxes.h"
+#include "platform/linux/QtProcessLauncher.h"
+#include "platform/linux/QtTimerFactory.h"
+#include "platform/linux/UnixUdpPort.h"
+#include "temperature/ComponentError.h"
+#include "temperature/ctlTemper.h"
 
 #include <QFile>
 #include <QProcess>

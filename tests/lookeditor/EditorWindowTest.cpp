@@ -1,11 +1,11 @@
-#include "EditorWindow.h"
 #include "CaptionFit.h"
-#include "Codepage.h"
 #include "Draft.h"
+#include "EditorWindow.h"
 #include "FakeIndicator.h"
-#include "INI_Class.h"
 #include "LookPreview.h"
 #include "QtTestLoop.h"
+#include "platform/Codepage.h"
+#include "skinfiles/INI_Class.h"
 
 #include <QApplication>
 #include <QCheckBox>

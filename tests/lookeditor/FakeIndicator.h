@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CommandInterpreter.h"
-#include "FakeCommandChannel.h"
+#include "platform/fakes/FakeCommandChannel.h"
+#include "render/CommandInterpreter.h"
 
 namespace tb::test {
 

@@ -1,7 +1,7 @@
 #include "SkinCatalog.h"
-#include "AppPaths.h"
-#include "Codepage.h"
-#include "INI_Class.h"
+#include "platform/Codepage.h"
+#include "skinfiles/AppPaths.h"
+#include "skinfiles/INI_Class.h"
 
 #include <QDir>
 #include <QDirIterator>

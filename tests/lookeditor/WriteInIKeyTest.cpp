@@ -1,6 +1,6 @@
 #include "WriteInIKey.h"
-#include "Codepage.h"
-#include "INI_Class.h"
+#include "platform/Codepage.h"
+#include "skinfiles/INI_Class.h"
 
 #include <QDir>
 #include <QFile>

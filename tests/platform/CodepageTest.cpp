@@ -1,5 +1,5 @@
-#include "Codepage.h"
 #include "QtPrinters.h"
+#include "platform/Codepage.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

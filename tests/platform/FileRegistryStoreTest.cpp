@@ -1,7 +1,7 @@
-#include "FileRegistryStore.h"
 #include "FileBytes.h"
 #include "FullDisk.h"
 #include "QtPrinters.h"
+#include "platform/FileRegistryStore.h"
 
 #include <QDir>
 #include <QFile>

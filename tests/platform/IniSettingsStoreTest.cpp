@@ -1,7 +1,7 @@
-#include "IniSettingsStore.h"
 #include "FileBytes.h"
 #include "FullDisk.h"
 #include "QtPrinters.h"
+#include "platform/IniSettingsStore.h"
 
 #include <QDir>
 #include <QFile>

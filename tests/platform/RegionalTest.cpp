@@ -1,5 +1,5 @@
 #include "QtPrinters.h"
-#include "Regional.h"
+#include "platform/Regional.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
-#include "SafeFile.h"
 #include "FileBytes.h"
 #include "FullDisk.h"
 #include "QtPrinters.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>

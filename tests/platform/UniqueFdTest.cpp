@@ -1,4 +1,4 @@
-#include "UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <gtest/gtest.h>
 

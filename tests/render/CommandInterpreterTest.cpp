@@ -1,5 +1,5 @@
-#include "CommandInterpreter.h"
 #include "QtPrinters.h"
+#include "render/CommandInterpreter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "FakeClock.h"
 #include "LogCapture.h"
-#include "OverlayRenderer.h"
 #include "QtPrinters.h"
 #include "RenderTestSupport.h"
-#include "TextGlyphs.h"
+#include "platform/fakes/FakeClock.h"
+#include "render/OverlayRenderer.h"
+#include "render/TextGlyphs.h"
 
 #include <QFile>
 #include <QLoggingCategory>

@@ -1,12 +1,12 @@
 // The drawing's fast paths give exactly the pixels of the straightforward ones: the enlarging
 // of the picture, the text blended through kept coverage masks, and redraws that only restore
 // the picture where the last text and marker were.
-#include "Clock.h"
-#include "GdipLog.h"
-#include "ImageEffects.h"
-#include "OverlayRenderer.h"
 #include "QtPrinters.h"
-#include "TextGlyphs.h"
+#include "platform/Clock.h"
+#include "render/GdipLog.h"
+#include "render/ImageEffects.h"
+#include "render/OverlayRenderer.h"
+#include "render/TextGlyphs.h"
 
 #include <QFont>
 #include <QFontMetricsF>

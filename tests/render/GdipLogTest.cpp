@@ -1,8 +1,8 @@
-#include "GdipLog.h"
 #include "LogCapture.h"
-#include "FakeClock.h"
 #include "QtPrinters.h"
 #include "RenderTestSupport.h"
+#include "platform/fakes/FakeClock.h"
+#include "render/GdipLog.h"
 
 #include <gtest/gtest.h>
 

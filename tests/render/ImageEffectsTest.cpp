@@ -1,5 +1,5 @@
-#include "ImageEffects.h"
 #include "RenderTestSupport.h"
+#include "render/ImageEffects.h"
 
 #include <QPainter>
 

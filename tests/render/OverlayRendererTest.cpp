@@ -1,9 +1,9 @@
-#include "OverlayRenderer.h"
-#include "FakeClock.h"
 #include "FileBytes.h"
-#include "FontLookup.h"
 #include "QtPrinters.h"
 #include "RenderTestSupport.h"
+#include "platform/fakes/FakeClock.h"
+#include "render/FontLookup.h"
+#include "render/OverlayRenderer.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GdipLog.h"
+#include "render/GdipLog.h"
 
 #include <QByteArray>
 #include <QColor>

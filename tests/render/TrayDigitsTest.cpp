@@ -1,6 +1,6 @@
-#include "TrayDigits.h"
 #include "LogCapture.h"
 #include "QtPrinters.h"
+#include "render/TrayDigits.h"
 
 #include <QPixmap>
 

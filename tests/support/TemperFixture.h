@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Codepage.h"
-#include "ComponentError.h"
 #include "QtPrinters.h"
-#include "FakeClock.h"
-#include "FakeUdpPort.h"
-#include "MemoryRegistryStore.h"
-#include "RecordingMessageBoxes.h"
-#include "RecordingProcessLauncher.h"
-#include "ctlTemper.h"
+#include "platform/Codepage.h"
+#include "platform/MemoryRegistryStore.h"
+#include "platform/fakes/FakeClock.h"
+#include "platform/fakes/FakeUdpPort.h"
+#include "platform/fakes/RecordingMessageBoxes.h"
+#include "platform/fakes/RecordingProcessLauncher.h"
+#include "temperature/ComponentError.h"
+#include "temperature/ctlTemper.h"
 
 #include <gtest/gtest.h>
 

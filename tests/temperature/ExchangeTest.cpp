@@ -1,5 +1,5 @@
-#include "ComponentError.h"
-#include "Exchange.h"
+#include "temperature/ComponentError.h"
+#include "temperature/Exchange.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "FilePropertyBag.h"
-#include "MemoryPropertyBag.h"
 #include "TemperFixture.h"
+#include "platform/FilePropertyBag.h"
+#include "platform/MemoryPropertyBag.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
-#include "ComponentError.h"
 #include "FileBytes.h"
-#include "ProviderTable.h"
 #include "TemperFixture.h"
+#include "temperature/ComponentError.h"
+#include "temperature/ProviderTable.h"
 
 #include <QFile>
 #include <QTemporaryDir>

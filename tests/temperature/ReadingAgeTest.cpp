@@ -1,5 +1,5 @@
-#include "ReadingAge.h"
 #include "TemperFixture.h"
+#include "temperature/ReadingAge.h"
 
 using namespace tb;
 

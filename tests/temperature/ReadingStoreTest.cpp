@@ -1,6 +1,6 @@
 #include "TemperFixture.h"
 
-#include "mReg.h"
+#include "temperature/mReg.h"
 
 using namespace tb;
 using namespace tb::test;

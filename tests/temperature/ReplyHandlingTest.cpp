@@ -1,5 +1,5 @@
-#include "ComponentError.h"
 #include "TemperFixture.h"
+#include "temperature/ComponentError.h"
 
 using namespace tb;
 using namespace tb::test;

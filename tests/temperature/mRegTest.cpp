@@ -1,6 +1,6 @@
-#include "FileRegistryStore.h"
-#include "MemoryRegistryStore.h"
-#include "mReg.h"
+#include "platform/FileRegistryStore.h"
+#include "platform/MemoryRegistryStore.h"
+#include "temperature/mReg.h"
 
 #include <QTemporaryDir>
 

@@ -1,11 +1,11 @@
 // The real thermobadge-server, started on 127.0.0.1 with a free port and asked over UDP.
-#include "Codepage.h"
-#include "Exchange.h"
-#include "Regional.h"
 #include "HttpStub.h"
 #include "ToolsTestSupport.h"
 #include "UdpServer.h"
 #include "WeatherTestSupport.h"
+#include "platform/Codepage.h"
+#include "platform/Regional.h"
+#include "temperature/Exchange.h"
 
 #include <QFile>
 #include <QNetworkDatagram>

@@ -1,8 +1,8 @@
 #include "AnswerPolicy.h"
-#include "Codepage.h"
-#include "Exchange.h"
 #include "Protocol.h"
-#include "Regional.h"
+#include "platform/Codepage.h"
+#include "platform/Regional.h"
+#include "temperature/Exchange.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // thermobadge-server --setup: the user unit's environment file and the providers file.
-#include "ServerSetup.h"
 #include "FileBytes.h"
 #include "FullDisk.h"
-#include "ProviderTable.h"
+#include "ServerSetup.h"
 #include "ToolsTestSupport.h"
+#include "temperature/ProviderTable.h"
 
 #include <QDir>
 #include <QFile>

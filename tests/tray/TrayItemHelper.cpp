@@ -1,7 +1,7 @@
 // A tray icon for the tray tests: shows the digits of the temperature given as the first
 // argument with the tip given as the second, prints each mouse message the icon gets and each
 // change of the tray's presence, and answers "geometry" on its input with where the icon is.
-#include "QtTrayIcon.h"
+#include "window/QtTrayIcon.h"
 
 #include <QApplication>
 #include <QMenu>

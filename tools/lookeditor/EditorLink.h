@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandChannel.h"
+#include "platform/CommandChannel.h"
 
 #include <QString>
 

@@ -2,13 +2,13 @@
 
 #include "Draft.h"
 #include "EffectsPane.h"
-#include "INI_Class.h"
 #include "LookPreview.h"
 #include "PicturePane.h"
 #include "SkinBrowser.h"
 #include "TextPane.h"
-#include "AppPaths.h"
 #include "WriteInIKey.h"
+#include "skinfiles/AppPaths.h"
+#include "skinfiles/INI_Class.h"
 
 #include <QApplication>
 #include <QCloseEvent>

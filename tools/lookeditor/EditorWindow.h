@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AppPaths.h"
 #include "EditorLink.h"
 #include "LookSession.h"
 #include "SkinCatalog.h"
+#include "skinfiles/AppPaths.h"
 
 #include <QWidget>
 

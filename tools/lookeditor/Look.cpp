@@ -1,7 +1,7 @@
 #include "Look.h"
 
-#include "CommandInterpreter.h"
 #include "LookCommands.h"
+#include "render/CommandInterpreter.h"
 
 #include <cmath>
 

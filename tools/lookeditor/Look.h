@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OverlayStyle.h"
-#include "Regional.h"
+#include "platform/Regional.h"
+#include "render/OverlayStyle.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Look.h"
-#include "Regional.h"
+#include "platform/Regional.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Clock.h"
-#include "GdipLog.h"
 #include "Look.h"
-#include "OverlayRenderer.h"
+#include "platform/Clock.h"
+#include "render/GdipLog.h"
+#include "render/OverlayRenderer.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AppPaths.h"
 #include "WriteInIKey.h"
+#include "skinfiles/AppPaths.h"
 
 #include <QList>
 #include <QString>

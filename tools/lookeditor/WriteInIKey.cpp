@@ -1,8 +1,8 @@
 #include "WriteInIKey.h"
 
-#include "Codepage.h"
-#include "INI_Class.h"
-#include "SafeFile.h"
+#include "platform/Codepage.h"
+#include "platform/SafeFile.h"
+#include "skinfiles/INI_Class.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

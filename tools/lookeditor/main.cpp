@@ -4,16 +4,16 @@
 // Exit codes: 0 closed normally; 1 there is no display to show the window on; 2 the command
 // line was wrong (the message says why and how the program is called).
 
-#include "AppPaths.h"
-#include "DisplayCheck.h"
 #include "Draft.h"
 #include "EditorArgument.h"
 #include "EditorWindow.h"
-#include "IniSettingsStore.h"
-#include "InterfaceLanguage.h"
-#include "QtTranslations.h"
-#include "UnixCommandChannel.h"
-#include "UnixSignals.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/desktop/DisplayCheck.h"
+#include "platform/linux/QtTranslations.h"
+#include "platform/linux/UnixCommandChannel.h"
+#include "platform/linux/UnixSignals.h"
+#include "settings/InterfaceLanguage.h"
+#include "skinfiles/AppPaths.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "Protocol.h"
 
-#include "Codepage.h"
-#include "Exchange.h"
+#include "platform/Codepage.h"
+#include "temperature/Exchange.h"
 
 #include <algorithm>
 

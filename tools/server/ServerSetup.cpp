@@ -1,7 +1,7 @@
 #include "ServerSetup.h"
 
-#include "ProviderTable.h"
-#include "SafeFile.h"
+#include "platform/SafeFile.h"
+#include "temperature/ProviderTable.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 #include "UdpServer.h"
 
-#include "Codepage.h"
 #include "Protocol.h"
+#include "platform/Codepage.h"
 
 #include <QNetworkDatagram>
 #include <QTimer>

@@ -7,13 +7,13 @@
 // THERMOBADGE_VERSHOW_AUTOCLOSE_MS=N closes the box by itself after N milliseconds and prints its
 // text on standard output, so tests and scripts can run the real program without a person.
 
-#include "IniSettingsStore.h"
-#include "InterfaceLanguage.h"
 #include "NoticeTexts.h"
-#include "PrivateFolder.h"
-#include "QtTranslations.h"
-#include "UniqueFd.h"
 #include "VersionArgument.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/UniqueFd.h"
+#include "platform/linux/PrivateFolder.h"
+#include "platform/linux/QtTranslations.h"
+#include "settings/InterfaceLanguage.h"
 
 #include <QApplication>
 #include <QFile>

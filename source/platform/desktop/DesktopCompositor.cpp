@@ -1,4 +1,4 @@
-#include "DesktopCompositor.h"
+#include "platform/desktop/DesktopCompositor.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

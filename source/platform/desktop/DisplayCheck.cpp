@@ -1,4 +1,4 @@
-#include "DisplayCheck.h"
+#include "platform/desktop/DisplayCheck.h"
 
 #include <xcb/xcb.h>
 

@@ -1,6 +1,6 @@
-#include "GadgetHints.h"
+#include "platform/desktop/GadgetHints.h"
 
-#include "DesktopCompositor.h"
+#include "platform/desktop/DesktopCompositor.h"
 
 #include <QGuiApplication>
 #include <QWidget>

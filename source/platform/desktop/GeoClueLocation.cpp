@@ -1,4 +1,4 @@
-#include "GeoClueLocation.h"
+#include "platform/desktop/GeoClueLocation.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LocationService.h"
+#include "platform/LocationService.h"
 
 #include <QObject>
 

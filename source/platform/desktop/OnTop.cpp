@@ -1,4 +1,4 @@
-#include "OnTop.h"
+#include "platform/desktop/OnTop.h"
 
 #include <QLoggingCategory>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "ScreenRescue.h"
+#include "platform/desktop/ScreenRescue.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

@@ -1,6 +1,6 @@
-#include "WindowBorder.h"
+#include "platform/desktop/WindowBorder.h"
 
-#include "DesktopCompositor.h"
+#include "platform/desktop/DesktopCompositor.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "WindowDrag.h"
+#include "platform/desktop/WindowDrag.h"
 
-#include "DesktopCompositor.h"
+#include "platform/desktop/DesktopCompositor.h"
 
 #include <QGuiApplication>
 #include <QWidget>

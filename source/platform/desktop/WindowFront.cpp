@@ -1,4 +1,4 @@
-#include "WindowFront.h"
+#include "platform/desktop/WindowFront.h"
 
 #include <QLoggingCategory>
 #include <QWidget>

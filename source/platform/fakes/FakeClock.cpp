@@ -1,4 +1,4 @@
-#include "FakeClock.h"
+#include "platform/fakes/FakeClock.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "../Clock.h"
-#include "../Timer.h"
+#include "platform/Clock.h"
+#include "platform/Timer.h"
 
 #include <cstdint>
 #include <vector>

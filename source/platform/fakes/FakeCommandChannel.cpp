@@ -1,4 +1,4 @@
-#include "FakeCommandChannel.h"
+#include "platform/fakes/FakeCommandChannel.h"
 
 namespace tb {
 namespace {

@@ -1,4 +1,4 @@
-#include "FakeUdpPort.h"
+#include "platform/fakes/FakeUdpPort.h"
 
 #include <QRegularExpression>
 

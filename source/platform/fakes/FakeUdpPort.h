@@ -1,7 +1,7 @@
 #pragma once
 
-#include "../Clock.h"
-#include "../UdpPort.h"
+#include "platform/Clock.h"
+#include "platform/UdpPort.h"
 
 #include <QHash>
 

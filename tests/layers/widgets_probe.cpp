@@ -1,0 +1,2 @@
+// Builds only where the library it is compiled with may use QtWidgets.
+#include <QPushButton>
