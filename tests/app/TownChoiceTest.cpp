@@ -116,8 +116,9 @@ TEST_F(TownChoiceTest, TheServerRunsThroughTheUnitThatStartsThisServerElseBeside
         EXPECT_EQ(outcome->way, c.way) << c.what << ": " << outcome->how.toStdString();
         EXPECT_EQ(systemctlVerbs(), c.verbs) << c.what;
         ASSERT_EQ(companion.starts.size(), c.starts) << c.what;
-        if (c.starts)
+        if (c.starts) {
             EXPECT_EQ(companion.starts[0], companionArgs) << c.what;
+        }
     }
 
     // A running companion is kept at start-up and started again when the town changes.

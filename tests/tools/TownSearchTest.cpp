@@ -80,17 +80,19 @@ TEST(TownSearch, EveryAnswerAndEveryTextEndsWithAPlainOutcome)
         const int requests = stub.requests();
         const Outcome got = find(stub, c.text);
         EXPECT_EQ(got.exit, c.exit) << c.what;
-        if (c.count < 0)
+        if (c.count < 0) {
             EXPECT_EQ(got.lines, c.lines) << c.what;
-        else
+        } else {
             EXPECT_EQ(got.lines.size(), c.count) << c.what;
+        }
         for (qsizetype i = 0; i < c.lines.size() && i < got.lines.size(); ++i)
             EXPECT_EQ(got.lines[i], c.lines[i]) << c.what;
         EXPECT_EQ(got.notes.size(), c.exit == TownSearch::kFound ? 0 : 1) << c.what;
         EXPECT_TRUE(got.notes.join(' ').contains(QString::fromUtf8(c.note))) << c.what << ": " << got.notes.join(' ').toStdString();
         // Texts and coordinates that need no service never reach it.
-        if (c.exit == TownSearch::kBadText || c.exit == TownSearch::kOffTheEarth || c.text.contains(u','))
+        if (c.exit == TownSearch::kBadText || c.exit == TownSearch::kOffTheEarth || c.text.contains(u',')) {
             EXPECT_EQ(stub.requests(), requests) << c.what;
+        }
     }
     EXPECT_TRUE(stub.lastRequestLine().startsWith("GET /v1/search?name=Berlin&count=10&language=ru&format=json "))
         << stub.lastRequestLine().toStdString();
