@@ -82,6 +82,7 @@ waitfor 10 forecast_asked || fail "the server did not ask the weather stand-in"
 waitfor 30 has_reading 0 || fail "no reading of the town within 30 s"
 echo "from the choice to the first reading drawn: $(awk -v a="$chosen_at" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
 [ "$(servers)" = 1 ] || fail "$(servers) servers run"
+echo "indicator resident memory after the choice: $(awk '/VmRSS/ {printf "%.1f MiB", $2 / 1024}' "/proc/$indicator/status")"
 grep -q '^Prov=1' "$config/ThermoBadge/ThermoBadge.ini" || fail "Prov is not 1: $(cat "$config/ThermoBadge/ThermoBadge.ini")"
 grep -q '^Town="Москва, Россия"' "$config/ThermoBadge/ThermoBadge.ini" || fail "the town is not stored"
 # Cancelling the first-run options dialog stores its list's provider: the chooser made it "Локальный".
