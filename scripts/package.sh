@@ -25,6 +25,8 @@ deb=build/$(basename "${debs[0]}")
 cp "${debs[0]}" "$deb"
 echo "package: $deb ($(du -k "$deb" | cut -f1) KiB)"
 dpkg-deb --field "$deb"
-dpkg-deb --contents "$deb" | grep -q '/usr/lib/thermobadge/translations/thermobadge_en.qm$' || { echo "package.sh: no English translation in $deb" >&2; exit 1; }
+# Read whole first: grep -q would stop reading early, and pipefail would count dpkg-deb's broken pipe.
+contents=$(dpkg-deb --contents "$deb")
+grep -q '/usr/lib/thermobadge/translations/thermobadge_en.qm$' <<<"$contents" || { echo "package.sh: no English translation in $deb" >&2; exit 1; }
 lintian --fail-on error --tag-display-limit 0 "$deb"
 echo "lintian: no errors"

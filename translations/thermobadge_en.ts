@@ -541,6 +541,10 @@ The changes are still in the editor: you can mend the cause and save again.</tra
         <source> Но сервер температуры не запустился.</source>
         <translation> But the temperature server did not start.</translation>
     </message>
+    <message>
+        <source>Подождите: предыдущий выбор ещё не закончен.</source>
+        <translation>Please wait: the previous choice is not finished yet.</translation>
+    </message>
 </context>
 <context>
     <name>VerShow</name>

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QTimer>
 
 namespace tb {
 
@@ -16,6 +17,15 @@ TownChoice::~TownChoice() = default;
 
 void TownChoice::choose(const TownPlace& place, std::function<void(const Outcome&)> done)
 {
+    if (choosing_) {
+        // A chooser closed and opened again while the last choice is still being set up.
+        QTimer::singleShot(0, [done = std::move(done)] {
+            if (done)
+                done({false, QCoreApplication::translate("TownChoice", "Подождите: предыдущий выбор ещё не закончен.")});
+        });
+        return;
+    }
+    choosing_ = true;
     QStringList arguments {QStringLiteral("--setup"), setupCoordinates(place), QStringLiteral("--config-dir"), env_.configDir};
     if (!env_.weatherUrl.isEmpty())
         arguments << QStringLiteral("--weather-url") << env_.weatherUrl;
@@ -25,6 +35,7 @@ void TownChoice::choose(const TownPlace& place, std::function<void(const Outcome
             if (alive.expired())
                 return;
             if (!setup.succeeded()) {
+                choosing_ = false;
                 const QString why = QString::fromUtf8(setup.err).trimmed();
                 qCWarning(lcTown).noquote() << "the server's settings for" << townCaption(place) << "were not written:"
                                             << (why.isEmpty() ? QStringLiteral("the server program did not run") : why);
@@ -41,6 +52,7 @@ void TownChoice::choose(const TownPlace& place, std::function<void(const Outcome
             env_.server.ensure(true, [this, alive, place, done](const ServerOutcome& server) {
                 if (alive.expired())
                     return;
+                choosing_ = false;
                 if (env_.pollSoon)
                     env_.pollSoon();
                 Outcome outcome {true, QCoreApplication::translate("TownChoice", "Выбрано: %1.").arg(townCaption(place))};

@@ -52,6 +52,7 @@ private:
     void selectLocalProvider();
 
     TownChoiceEnv env_;
+    bool choosing_ = false; // a choice is being turned into settings and a server
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <vector>
 
 namespace tb {
 
@@ -70,9 +71,21 @@ void QtCommandRunner::run(const QString& program, const QStringList& arguments, 
     process->start(program, arguments, QIODevice::ReadOnly);
 }
 
+QtCommandRunner::~QtCommandRunner()
+{
+    // Before the bases go: a command ended by its destruction must not call back into a program
+    // that is ending (a callback could even start another command on this runner).
+    for (QProcess* process : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        process->disconnect();
+        process->kill();
+        process->waitForFinished(1000);
+    }
+}
+
 struct QtCompanionProcess::Child {
     QProcess process;
-    std::function<void()> stopped;
+    QTimer kill; // a companion that does not end when asked is killed
+    std::vector<std::function<void()>> stopped; // every caller of stop() waiting for the end
     bool stopping = false;
 };
 
@@ -104,12 +117,21 @@ bool QtCompanionProcess::start(const QString& program, const QStringList& argume
         p.setStandardOutputFile(QProcess::nullDevice());
         // The companion must not outlive the indicator, however the indicator ends.
         p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        child_->kill.setSingleShot(true);
+        child_->kill.setInterval(3000);
+        QObject::connect(&child_->kill, &QTimer::timeout, &p, [&p] {
+            if (p.state() != QProcess::NotRunning)
+                p.kill();
+        });
         QObject::connect(&p, &QProcess::finished, &p, [this](int exitCode, QProcess::ExitStatus status) {
             Child& c = *child_;
+            // Only the process that was asked to end may be killed: the next one starts from here.
+            c.kill.stop();
             if (c.stopping) {
                 c.stopping = false;
-                if (auto done = std::exchange(c.stopped, nullptr))
-                    done();
+                for (auto& done : std::exchange(c.stopped, {}))
+                    if (done)
+                        done();
                 return;
             }
             const int code = status == QProcess::NormalExit ? exitCode : -1;
@@ -137,13 +159,12 @@ void QtCompanionProcess::stop(std::function<void()> done)
         return;
     }
     Child& c = *child_;
+    c.stopped.push_back(std::move(done));
+    if (c.stopping)
+        return; // asked already: this caller hears of the same end
     c.stopping = true;
-    c.stopped = std::move(done);
     c.process.terminate();
-    QTimer::singleShot(3000, &c.process, [&c] {
-        if (c.process.state() != QProcess::NotRunning)
-            c.process.kill();
-    });
+    c.kill.start();
 }
 
 bool loopbackUdpPortTaken(quint16 port)

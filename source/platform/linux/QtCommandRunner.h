@@ -6,9 +6,11 @@
 
 namespace tb {
 
-// CommandRunner on QProcess. Commands still running when it is destroyed are killed.
+// CommandRunner on QProcess. Commands still running when it is destroyed are killed, and their
+// `done` is not called any more.
 class QtCommandRunner final : public QObject, public CommandRunner {
 public:
+    ~QtCommandRunner() override;
     void run(const QString& program, const QStringList& arguments, std::chrono::milliseconds timeout, Done done) override;
 };
 
