@@ -12,6 +12,7 @@
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,10 @@ namespace {
 class FakeGeoClue final : public QDBusVirtualObject {
 public:
     bool fix = true; // the client comes to a location after Start
+    int startAnswerMs = 0; // how long Start takes (a permission dialog)
     QString desktopId;
     bool started = false, stopped = false;
+    QStringList events; // "started" when Start is answered, "stop" when Stop comes
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override
@@ -37,8 +40,16 @@ public:
             if (m.arguments().value(1).toString() == QLatin1String("DesktopId"))
                 desktopId = m.arguments().value(2).value<QDBusVariant>().variant().toString();
             reply = m.createReply();
+        } else if (member == QLatin1String("Start") && startAnswerMs > 0) {
+            QTimer::singleShot(startAnswerMs, [this, m, bus] {
+                started = true;
+                events << QStringLiteral("started");
+                QDBusConnection(bus).send(m.createReply());
+            });
+            return true;
         } else if (member == QLatin1String("Start") || member == QLatin1String("Stop")) {
             (member == QLatin1String("Start") ? started : stopped) = true;
+            events << (member == QLatin1String("Start") ? QStringLiteral("started") : QStringLiteral("stop"));
             reply = m.createReply();
         } else if (member == QLatin1String("Get")) {
             const QString at = fix && started ? QStringLiteral("/org/freedesktop/GeoClue2/Location/1") : QStringLiteral("/");
@@ -126,7 +137,7 @@ TEST_F(GeoClueLocationTest, NoServiceNoFixAndAPlace)
     EXPECT_DOUBLE_EQ(here.where->latitude, 59.9386);
     EXPECT_DOUBLE_EQ(here.where->longitude, 30.3141);
     EXPECT_EQ(geoclue.desktopId, QStringLiteral("thermobadge"));
-    EXPECT_TRUE(geoclue.stopped) << "the client is stopped once it has answered";
+    EXPECT_TRUE(test::waitUntil([&] { return geoclue.stopped; }, 2000)) << "the client is stopped once it has answered";
 
     // A service that never finds the place: nothing, once the time is up, never a hang.
     geoclue.fix = false;
@@ -137,5 +148,16 @@ TEST_F(GeoClueLocationTest, NoServiceNoFixAndAPlace)
     EXPECT_FALSE(none.where.has_value());
     EXPECT_FALSE(none.why.isEmpty());
     EXPECT_LT(took.elapsed(), 3000);
+
+    // A Start that GeoClue grants only after the attempt gave up is stopped again.
+    geoclue.fix = true;
+    geoclue.started = false;
+    geoclue.startAnswerMs = 2500;
+    geoclue.events.clear();
+    const Answer late = locate();
+    EXPECT_FALSE(late.where.has_value());
+    ASSERT_TRUE(test::waitUntil([&] { return geoclue.events.contains(QStringLiteral("started")); }, 5000));
+    test::runFor(300);
+    EXPECT_EQ(geoclue.events.value(geoclue.events.size() - 1), QStringLiteral("stop")) << geoclue.events.join(u' ').toStdString();
     service.unregisterService(QStringLiteral("org.freedesktop.GeoClue2"));
 }

@@ -135,7 +135,8 @@ void GeoClueLocation::locate(std::function<void(std::optional<Location>, const Q
             });
     });
     const QString desktopId = desktopId_;
-    whenAnswered(attempt, method(kManagerPath, kManager, QStringLiteral("GetClient")), [a, desktopId](const QDBusMessage& reply) {
+    QObject* self = this;
+    whenAnswered(attempt, method(kManagerPath, kManager, QStringLiteral("GetClient")), [a, desktopId, self](const QDBusMessage& reply) {
         if (failed(reply))
             return a->finish(std::nullopt, reply.errorMessage());
         a->client = qdbus_cast<QDBusObjectPath>(reply.arguments().value(0)).path();
@@ -144,10 +145,18 @@ void GeoClueLocation::locate(std::function<void(std::optional<Location>, const Q
         const QDBusMessage setLevel = method(a->client, kProperties, QStringLiteral("Set"),
             {kClient, QStringLiteral("RequestedAccuracyLevel"), QVariant::fromValue(QDBusVariant(kCityAccuracy))});
         QDBusConnection::systemBus().asyncCall(setLevel, kCallTimeoutMs);
-        whenAnswered(a, setId, [a](const QDBusMessage& set) {
+        whenAnswered(a, setId, [a, self](const QDBusMessage& set) {
             if (failed(set))
                 return a->finish(std::nullopt, set.errorMessage());
-            whenAnswered(a, method(a->client, kClient, QStringLiteral("Start")), [a](const QDBusMessage& started) {
+            // Answered to the service object, not the attempt: a "Start" that GeoClue grants after
+            // the attempt gave up (its permission dialog can take long) is stopped again then.
+            const QString client = a->client;
+            whenAnswered(self, method(client, kClient, QStringLiteral("Start")), [a, client](const QDBusMessage& started) {
+                if (!a) {
+                    if (!failed(started))
+                        QDBusConnection::systemBus().asyncCall(method(client, kClient, QStringLiteral("Stop")), kCallTimeoutMs);
+                    return;
+                }
                 if (failed(started))
                     return a->finish(std::nullopt, started.errorMessage());
                 a->poll.start(0);
