@@ -54,6 +54,17 @@ start_x() { # WIDTHxHEIGHT
   fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 }
 
+# Puts KEYSYMs on keycodes the keyboard leaves empty, so xdotool types them without remapping a
+# key for each one: a remapped key is put back at once, and a program that reads the keyboard map
+# only after the key event (as Qt does under load) sees the key as nothing, and loses the letter.
+map_keysyms() { # KEYSYM...
+  local free=($(xmodmap -pke | awk 'NF == 3 && $2 > 200 {print $2}'))
+  [ "${#free[@]}" -ge "$#" ] || free=($(xmodmap -pke | awk 'NF == 3 && $2 > 8 {print $2}'))
+  [ "${#free[@]}" -ge "$#" ] || fail "no room in the keyboard map for $*"
+  local i=0 sym
+  for sym in "$@"; do xmodmap -e "keycode ${free[$i]} = $sym" || fail "xmodmap: $sym"; i=$((i + 1)); done
+}
+
 start_openbox() {
   openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
   pids+=("$!")
