@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What the indicator costs at rest: runs it on a virtual display (Xvfb, with a window manager and
 # a tray host, as on a desktop) against the temperature server stand-in on loopback, waits for the
-# first reading, then measures over a window of N seconds:
+# first reading and for the indicator to come to rest, then measures over a window of N seconds:
 #   - CPU time (user + system, all threads), as a share of one core;
 #   - wakeups a second: voluntary context switches of all threads (each is one return to sleep,
 #     so one wakeup), also per thread, and at rest: over the seconds in which no reading came
@@ -12,7 +12,7 @@
 #     (heap, stacks, images: what the program itself allocated).
 # Usage:
 #   scripts/idle-cost.sh [--seconds N] [--build DIR] [--bare] [--smaps FILE]
-#     --seconds N   length of the measured window (default 60; the whole run takes about N + 15 s)
+#     --seconds N   length of the measured window (default 60; the whole run takes about N + 25 s)
 #     --build DIR   the build folder to use (default $BUILD_DIR or build); its indicator and server
 #                   are built if needed
 #     --bare        no window manager and no tray host (the tray then polls for one)
@@ -93,12 +93,16 @@ chmod 700 "$tmp/runtime"
 printf 'Local\n1\n%s\nLocal\n1\n%s\n' "$address" "$address" >"$tmp/config/ThermoBadge/providers.txt"
 printf '[Options]\nProv=0\n' >"$tmp/config/ThermoBadge/ThermoBadge.ini"
 XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=xcb \
-  QT_LOGGING_RULES="thermobadge.reading.info=true" "$program/ThermoBadge" >"$tmp/indicator.log" 2>&1 &
+  QT_LOGGING_RULES="thermobadge.reading.info=true;thermobadge.memory.info=true" "$program/ThermoBadge" >"$tmp/indicator.log" 2>&1 &
 indicator=$!
 pids+=("$indicator")
 waitfor 200 grep -q 'reading' "$tmp/indicator.log" ||
   { echo "idle-cost.sh: no reading within 20 s" >&2; cat "$tmp/indicator.log" >&2; exit 1; }
-sleep 3 # start-up work (fonts, first drawings, tray placement) settles
+# Start-up work (fonts, first drawings, tray placement) settles, and the indicator, at rest,
+# gives back the pages start-up alone needed (15 s after the start).
+waitfor 300 grep -q 'at rest: gave back' "$tmp/indicator.log" ||
+  echo "idle-cost.sh: the indicator gave no pages back within 30 s" >&2
+sleep 3
 
 cpu_ticks() { sed 's/^.*) //' "/proc/$indicator/stat" | awk '{print $12 + $13}'; }
 thread_switches() { # one line per thread: id name switches

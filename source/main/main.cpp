@@ -25,11 +25,13 @@
 #include "platform/linux/UnixCommandChannel.h"
 #include "platform/linux/UnixSignals.h"
 #include "platform/linux/UnixUdpPort.h"
+#include "platform/linux/WorkingSet.h"
 #include "settings/InterfaceLanguage.h"
 #include "temperature/ComponentError.h"
 #include "window/IndicatorWindow.h"
 #include "window/PopupMenuWidget.h"
 #include "window/QtTrayIcon.h"
+#include "window/RestingMemory.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -339,6 +341,9 @@ int main(int argc, char* argv[])
     QObject::connect(&heapTrim, &QTimer::timeout, [] { giveBackFreeHeap(); });
     heapTrim.start(60 * 1000);
     QTimer::singleShot(5 * 1000, Qt::VeryCoarseTimer, [] { giveBackFreeHeap(); });
+    // The code pages start-up and closed dialogs touched go back once nothing but the indicator
+    // is open.
+    const RestingMemory restingMemory(&window, [] { trimWorkingSet(); });
     const int rc = QApplication::exec();
     main.Form_Unload();
     return rc;
