@@ -105,6 +105,28 @@ bool LocalServer::unitRunsOurServer(const CommandResult& show) const
 void LocalServer::useUnit(bool changed, std::function<void(const ServerOutcome&)> done)
 {
     std::weak_ptr<int> alive = alive_;
+    // With the unit stopped and no companion of ours, a server holding the port is someone
+    // else's: it is used as it is, as beside the indicator. Starting the unit then would only
+    // have its server fail to bind and systemd start it again and again.
+    env_.commands.run(env_.systemctl, {QStringLiteral("--user"), QStringLiteral("is-active"), QStringLiteral("--quiet"), kUnit}, 5s,
+        [this, alive, changed, done](const CommandResult& active) {
+            if (alive.expired())
+                return;
+            if (!active.succeeded() && !env_.companion.running() && env_.portTaken()) {
+                const ServerOutcome outcome {ServerOutcome::Way::Foreign,
+                    QStringLiteral("a temperature server already listens on 127.0.0.1:25002 while %1 is stopped; it is used as it is").arg(kUnit)};
+                qCInfo(lcServer).noquote() << outcome.how;
+                if (done)
+                    done(outcome);
+                return;
+            }
+            enableAndStartUnit(changed, done);
+        });
+}
+
+void LocalServer::enableAndStartUnit(bool changed, std::function<void(const ServerOutcome&)> done)
+{
+    std::weak_ptr<int> alive = alive_;
     auto fallBack = [this, alive, changed, done](const QString& step, const CommandResult& r) {
         if (alive.expired())
             return;

@@ -50,6 +50,7 @@ public:
 
 private:
     void useUnit(bool changed, std::function<void(const ServerOutcome&)> done);
+    void enableAndStartUnit(bool changed, std::function<void(const ServerOutcome&)> done);
     void useCompanion(bool changed, std::function<void(const ServerOutcome&)> done);
     ServerOutcome startCompanion();
     bool unitRunsOurServer(const CommandResult& show) const;

@@ -53,12 +53,14 @@ protected:
         ASSERT_TRUE(outcome.has_value());
     }
     // What systemctl answers, by its verb; `show` gives the unit's program.
-    void systemctl(const QString& unitProgram, int enableExit = 0, int startExit = 0)
+    void systemctl(const QString& unitProgram, int enableExit = 0, int startExit = 0, bool unitActive = false)
     {
         commands.answer = [=](const FakeCommandRunner::Call& c) {
             if (c.program != QStringLiteral("systemctl"))
                 return ended(0);
             const QString verb = c.arguments.value(1);
+            if (verb == QStringLiteral("is-active"))
+                return ended(unitActive ? 0 : 3);
             if (verb == QStringLiteral("show"))
                 return unitProgram.isNull() ? CommandResult {} // no systemctl at all
                                             : ended(0, "{ path=" + unitProgram.toUtf8() + " ; argv[]=" + unitProgram.toUtf8() + " $X ; }\n");
@@ -88,30 +90,36 @@ TEST_F(TownChoiceTest, TheServerRunsThroughTheUnitThatStartsThisServerElseBeside
         const char* what;
         QString unitProgram; // null: no systemctl
         int enableExit, startExit;
-        bool changed, portTaken;
+        bool changed, portTaken, unitActive;
         ServerOutcome::Way way;
         QStringList verbs;
         size_t starts;
     };
     const Case cases[] = {
-        {"no systemctl", QString(), 0, 0, true, false, ServerOutcome::Way::Companion, {"show"}, 1},
-        {"no unit installed", "", 0, 0, true, false, ServerOutcome::Way::Companion, {"show"}, 1},
-        {"the unit starts another server", "/usr/bin/thermobadge-server", 0, 0, true, false, ServerOutcome::Way::Companion,
+        {"no systemctl", QString(), 0, 0, true, false, false, ServerOutcome::Way::Companion, {"show"}, 1},
+        {"no unit installed", "", 0, 0, true, false, false, ServerOutcome::Way::Companion, {"show"}, 1},
+        {"the unit starts another server", "/usr/bin/thermobadge-server", 0, 0, true, false, false, ServerOutcome::Way::Companion,
             {"show"}, 1},
-        {"the unit starts this server, town changed", link, 0, 0, true, false, ServerOutcome::Way::Unit,
-            {"show", "enable", "restart"}, 0},
-        {"the unit starts this server, at start-up", link, 0, 0, false, false, ServerOutcome::Way::Unit,
-            {"show", "enable", "start"}, 0},
-        {"the unit cannot be enabled", link, 1, 0, true, false, ServerOutcome::Way::Companion, {"show", "enable"}, 1},
-        {"the unit does not start", link, 0, 1, true, false, ServerOutcome::Way::Companion, {"show", "enable", "restart"}, 1},
-        {"another server answers already", "", 0, 0, true, true, ServerOutcome::Way::Foreign, {"show"}, 0},
+        {"the unit starts this server, town changed", link, 0, 0, true, false, false, ServerOutcome::Way::Unit,
+            {"show", "is-active", "enable", "restart"}, 0},
+        {"the unit starts this server, at start-up", link, 0, 0, false, false, false, ServerOutcome::Way::Unit,
+            {"show", "is-active", "enable", "start"}, 0},
+        {"the unit's own server holds the port, town changed", link, 0, 0, true, true, true, ServerOutcome::Way::Unit,
+            {"show", "is-active", "enable", "restart"}, 0},
+        {"the unit is stopped and another server holds the port", link, 0, 0, true, true, false, ServerOutcome::Way::Foreign,
+            {"show", "is-active"}, 0},
+        {"the unit cannot be enabled", link, 1, 0, true, false, false, ServerOutcome::Way::Companion,
+            {"show", "is-active", "enable"}, 1},
+        {"the unit does not start", link, 0, 1, true, false, false, ServerOutcome::Way::Companion,
+            {"show", "is-active", "enable", "restart"}, 1},
+        {"another server answers already", "", 0, 0, true, true, false, ServerOutcome::Way::Foreign, {"show"}, 0},
     };
     for (const Case& c : cases) {
         commands.calls.clear();
         companion.stop(nullptr);
         companion.starts.clear();
         portTaken = c.portTaken;
-        systemctl(c.unitProgram, c.enableExit, c.startExit);
+        systemctl(c.unitProgram, c.enableExit, c.startExit, c.unitActive);
         ensure(c.changed);
         EXPECT_EQ(outcome->way, c.way) << c.what << ": " << outcome->how.toStdString();
         EXPECT_EQ(systemctlVerbs(), c.verbs) << c.what;
