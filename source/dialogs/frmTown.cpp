@@ -217,7 +217,7 @@ void frmTown::startSearch(const QString& text)
     searching_ = true;
     pending_.clear();
     say(QCoreApplication::translate("frmTown", "Поиск…"));
-    QStringList arguments {QStringLiteral("--find-town"), text, QStringLiteral("--language"), QStringLiteral("ru")};
+    QStringList arguments {QStringLiteral("--find-town"), text, QStringLiteral("--language"), env_.language};
     if (!env_.geocodingUrl.isEmpty())
         arguments << QStringLiteral("--geocoding-url") << env_.geocodingUrl;
     QPointer<frmTown> self(this);
@@ -258,7 +258,7 @@ void frmTown::showPlaces(const QList<TownPlace>& places)
                                                      coordinatesCaption(p)});
         if (p.population > 0)
             item->setToolTip(
-                0, QCoreApplication::translate("frmTown", "Население: %1").arg(QLocale(QLocale::Russian).toString(p.population)));
+                0, QCoreApplication::translate("frmTown", "Население: %1").arg(QLocale(env_.language).toString(p.population)));
     }
     if (lstPlaces->topLevelItemCount() > 0)
         lstPlaces->setCurrentItem(lstPlaces->topLevelItem(0));

@@ -21,6 +21,7 @@ struct TownChooserEnv {
     LocationService* location; // the desktop's location service, or nullptr
     QString serverProgram;     // the server that searches the geocoding service
     QString geocodingUrl;      // its base address; empty for the server's own default
+    QString language = QStringLiteral("ru"); // the interface language: place names and numbers in it
 };
 
 // "Город": finds a town by part of its name (any script) or takes typed coordinates, lists the

@@ -224,7 +224,8 @@ int main(int argc, char* argv[])
     QtProcessLauncher processes;
     IniSettingsStore settings(configDir + QStringLiteral("/ThermoBadge.ini"));
     // Before the first window: every text, the town chooser's too, in the interface language.
-    installQtTranslations(app, interfaceLanguage(settings));
+    const QString language = interfaceLanguage(settings);
+    installQtTranslations(app, language);
 
     TemperEnvironment temperEnv{clock, timers, udp, registry, messages, processes, regional, programDir,
                                 THERMOBADGE_VERSION_MAJOR, THERMOBADGE_VERSION_MINOR,
@@ -312,7 +313,7 @@ int main(int argc, char* argv[])
                                         qEnvironmentVariable("THERMOBADGE_WEATHER_URL"),
                                         [&companions](int prov) { companions.selectProvider(prov); }, pollSoon});
     GeoClueLocation location(QStringLiteral("thermobadge"));
-    companions.attachTown(TownChooserEnv{commands, townChoice, &location, serverProgram, qEnvironmentVariable("THERMOBADGE_GEOCODING_URL")});
+    companions.attachTown(TownChooserEnv{commands, townChoice, &location, serverProgram, qEnvironmentVariable("THERMOBADGE_GEOCODING_URL"), language});
 
     instance.onActivateRequested = [&] {
         if (!window.isVisible())

@@ -173,3 +173,17 @@ TEST_F(TownChooserTest, TheLocationButtonAndAChoiceHandedOn)
     EXPECT_EQ(window->lblCurrent->text(), QStringLiteral("Сейчас: 55.7558, 37.6173"));
     EXPECT_EQ(window->txtTown->text(), QStringLiteral("55.7558, 37.6173"));
 }
+
+// The interface language decides the language place names are asked in and how numbers read.
+TEST_F(TownChooserTest, SearchesAndCountsInTheInterfaceLanguage)
+{
+    for (const auto& [language, population] : {std::pair {"ru", QStringLiteral("10\u00a0381\u00a0222")}, std::pair {"en", QStringLiteral("10,381,222")}}) {
+        window = new frmTown(TownChooserEnv {commands, choice, nullptr, QStringLiteral("/opt/tb/thermobadge-server"), {}, QString::fromLatin1(language)});
+        commands.calls.clear();
+        search(QStringLiteral("моск"), ended(0, kTwoPlaces));
+        ASSERT_EQ(commands.calls.size(), 1u) << language;
+        EXPECT_EQ(commands.calls[0].arguments, (QStringList {"--find-town", "моск", "--language", language})) << language;
+        EXPECT_EQ(window->lstPlaces->topLevelItem(0)->toolTip(0), QStringLiteral("Население: ") + population) << language;
+        delete window.data();
+    }
+}
