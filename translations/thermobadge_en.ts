@@ -582,6 +582,10 @@ Installed version: %2</translation>
 Usage: VerShow.dll /v&lt;version&gt;
 The version: a whole number or two numbers joined by a point, for example: VerShow.dll /v1.5</translation>
     </message>
+    <message>
+        <source>нет дисплея для окна сообщения.</source>
+        <translation>no display for the notice window.</translation>
+    </message>
 </context>
 <context>
     <name>WriteInIKey</name>

@@ -109,3 +109,25 @@ TEST(VerShowProgram, OneNoticeAtATime)
     ASSERT_TRUE(next->waitForFinished(10000));
     EXPECT_EQ(next->exitCode(), 0);
 }
+
+// Without a display the notice goes to standard error, in the interface language too.
+TEST(VerShowProgram, WithoutADisplayTheNoticeIsWrittenInTheInterfaceLanguage)
+{
+    tools_test::qtApp();
+    QTemporaryDir home;
+    for (const auto& [lang, says] : {std::pair {"C.UTF-8", "нет дисплея для окна сообщения.\nДоступна новая версия программы: 1.5"},
+             std::pair {"de_DE.UTF-8", "no display for the notice window.\nA new version of the program is available: 1.5"}}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            env.remove(QString::fromLatin1(name));
+        env.insert("LANG", QString::fromLatin1(lang));
+        env.insert("XDG_CONFIG_HOME", home.path());
+        p.setProcessEnvironment(env);
+        p.start(THERMOBADGE_VERSHOW_BINARY, {"/v1.5"});
+        ASSERT_TRUE(p.waitForFinished(10000)) << lang;
+        EXPECT_EQ(p.exitCode(), 3) << lang;
+        const QString said = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_TRUE(said.contains(QString::fromUtf8(says))) << lang << ": " << said.toStdString();
+    }
+}

@@ -39,7 +39,10 @@ int main(int argc, char* argv[])
 {
     const QString missing = missingDisplay();
     if (!missing.isEmpty()) {
-        // No application object yet, so the arguments are read as given.
+        // No windows, but the texts in the interface language all the same.
+        QCoreApplication core(argc, argv);
+        installQtTranslations(core, interfaceLanguage(IniSettingsStore()));
+        // The arguments as given (there are no Qt options to strip).
         QStringList arguments;
         for (int i = 1; i < argc; ++i)
             arguments << QString::fromLocal8Bit(argv[i]);

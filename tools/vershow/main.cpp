@@ -91,7 +91,10 @@ bool onlyNotice()
 int main(int argc, char* argv[])
 {
     if (!displayAvailable(argc, argv)) {
-        // No QApplication yet, so the arguments are read as given (there are no Qt options to strip).
+        // No windows, but the texts in the interface language all the same.
+        QCoreApplication core(argc, argv);
+        tb::installQtTranslations(core, tb::interfaceLanguage(tb::IniSettingsStore()));
+        // The arguments as given (there are no Qt options to strip).
         QStringList arguments;
         for (int i = 1; i < argc; ++i)
             arguments << QString::fromLocal8Bit(argv[i]);
@@ -100,7 +103,7 @@ int main(int argc, char* argv[])
             print(stderr, argumentErrorText(argument));
             return kExitBadArguments;
         }
-        print(stderr, QStringLiteral("VerShow.dll: нет дисплея для окна сообщения.\n")
+        print(stderr, QStringLiteral("VerShow.dll: ") + QCoreApplication::translate("VerShow", "нет дисплея для окна сообщения.") + u'\n'
                           + noticeText(argument.version, QStringLiteral(THERMOBADGE_VERSHOW_CURRENT_VERSION)));
         return kExitNoDisplay;
     }
