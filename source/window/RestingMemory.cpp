@@ -11,7 +11,7 @@ RestingMemory::RestingMemory(const QWidget* indicator, std::function<void()> tri
     , trim_(std::move(trim))
 {
     timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::VeryCoarseTimer);
+    timer_.setTimerType(Qt::CoarseTimer);
     timer_.setInterval(rest);
     connect(&timer_, &QTimer::timeout, this, &RestingMemory::rested);
     qApp->installEventFilter(this);
