@@ -123,7 +123,9 @@ WorkingSetTrim trimWorkingSet()
         const std::string maps = readProcFile("/proc/self/maps", 8 * 1024 * 1024);
         std::size_t refused = 0;
         for (const MappedRange& range : idleFileRanges(maps)) {
-            // A failure (a mapping gone meanwhile, a locked one) leaves that range as it is.
+            // A failure (a mapping gone meanwhile, a locked one) leaves that range as it is. A
+            // range that another thread mapped anew since the list was read is safe to ask too:
+            // a page-out writes back or keeps, it never drops what a page holds.
             if (::madvise(reinterpret_cast<void*>(range.start), range.length, MADV_PAGEOUT) == 0)
                 ++trim.ranges;
             else if (errno == EINVAL)

@@ -19,7 +19,7 @@ struct WorkingSetTrim {
 // indicator at rest never runs again, and they would stay counted as its memory until the
 // system ran short. Only mappings nobody writes are asked; a page that is needed again is read
 // back in on its next use, so nothing is lost, and pages other processes share are left alone.
-// Free heap pages go back too. Takes a few milliseconds; meant for a program at rest. Logs what
+// Free heap pages go back too. Takes some 20 ms; meant for a program at rest. Logs what
 // it gave back (category thermobadge.memory).
 WorkingSetTrim trimWorkingSet();
 
