@@ -1,8 +1,8 @@
 #include "app/TownPlace.h"
 
-#include <QLoggingCategory>
+#include "platform/Coordinates.h"
 
-#include <cmath>
+#include <QLoggingCategory>
 
 namespace tb {
 
@@ -12,18 +12,6 @@ namespace {
 
 constexpr qsizetype kLongestText = 100;
 
-std::optional<double> degrees(QStringView text, double limit)
-{
-    for (QChar c : text)
-        if (!c.isDigit() && c != u'.' && c != u'-')
-            return std::nullopt;
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    if (!ok || !std::isfinite(v) || v < -limit || v > limit)
-        return std::nullopt;
-    return v;
-}
-
 QString field(QStringView text)
 {
     QString out = text.trimmed().toString();
@@ -32,21 +20,10 @@ QString field(QStringView text)
     return out;
 }
 
-// Degrees with at most `decimals` decimals, without trailing zeros or "-0".
-QString degreesText(double degrees, int decimals)
-{
-    QString text = QString::number(degrees, 'f', decimals);
-    while (text.endsWith(u'0'))
-        text.chop(1);
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-}
-
 std::optional<TownPlace> placeAt(QStringView latitudeText, QStringView longitudeText)
 {
-    const auto latitude = degrees(latitudeText.trimmed(), 90);
-    const auto longitude = degrees(longitudeText.trimmed(), 180);
+    const auto latitude = parseDegrees(latitudeText.toString(), 90);
+    const auto longitude = parseDegrees(longitudeText.toString(), 180);
     if (!latitude || !longitude)
         return std::nullopt;
     TownPlace place;
@@ -104,7 +81,7 @@ QString townCaption(const TownPlace& place)
 QString setupCoordinates(const TownPlace& place)
 {
     // Six decimals, as the server writes them back.
-    return degreesText(place.latitude, 6) + u',' + degreesText(place.longitude, 6);
+    return coordinatesText({place.latitude, place.longitude});
 }
 
 std::optional<TownPlace> storedTown(const Options& options)
@@ -112,13 +89,15 @@ std::optional<TownPlace> storedTown(const Options& options)
     const QString at = options.text(OptionKey::TownAt);
     if (at.isEmpty())
         return std::nullopt;
-    const qsizetype comma = at.indexOf(u',');
-    auto place = comma < 0 ? std::nullopt : placeAt(QStringView(at).left(comma), QStringView(at).mid(comma + 1));
-    if (!place) {
+    const std::optional<Coordinates> coordinates = parseCoordinates(at, nullptr);
+    if (!coordinates) {
         qCWarning(lcTown) << "the stored town's coordinates" << at << "do not read; no town is taken as chosen";
         return std::nullopt;
     }
-    place->name = field(options.text(OptionKey::Town));
+    TownPlace place;
+    place.latitude = coordinates->latitude;
+    place.longitude = coordinates->longitude;
+    place.name = field(options.text(OptionKey::Town));
     return place;
 }
 

@@ -341,9 +341,8 @@ int main(int argc, char* argv[])
     heapTrim.setTimerType(Qt::VeryCoarseTimer);
     QObject::connect(&heapTrim, &QTimer::timeout, [] { giveBackFreeHeap(); });
     heapTrim.start(60 * 1000);
-    QTimer::singleShot(5 * 1000, Qt::VeryCoarseTimer, [] { giveBackFreeHeap(); });
-    // The code pages start-up and closed dialogs touched go back once nothing but the indicator
-    // is open.
+    // The code pages start-up and closed dialogs touched, and the free heap, go back once nothing
+    // but the indicator is open: 15 s after start-up, or after the last dialog or menu closed.
     const RestingMemory restingMemory(&window, [] { trimWorkingSet(); });
     const int rc = QApplication::exec();
     main.Form_Unload();

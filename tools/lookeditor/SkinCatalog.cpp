@@ -86,6 +86,12 @@ SkinCatalog::Change SkinCatalog::refused(IniWrite::Status status, const QString&
     return {{status, message}, {}};
 }
 
+SkinCatalog::Change SkinCatalog::noUserList() const
+{
+    return refused(IniWrite::Status::CannotWrite,
+        QCoreApplication::translate("SkinCatalog", "Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
+}
+
 QString SkinCatalog::folderNameProblem(const QString& name)
 {
     if (name.trimmed().isEmpty())
@@ -127,8 +133,7 @@ SkinCatalog::Change SkinCatalog::addFolder(const QString& name)
                 QCoreApplication::translate("SkinCatalog", "Папка «%1» уже есть в списке.").arg(name));
     const QString ini = iniForWriting();
     if (ini.isEmpty())
-        return refused(IniWrite::Status::CannotWrite,
-            QCoreApplication::translate("SkinCatalog", "Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
+        return noUserList();
     const QString dir = folderDir(name);
     if (!QDir().mkpath(dir))
         return refused(
@@ -154,8 +159,7 @@ SkinCatalog::Change SkinCatalog::renameFolder(int number, const QString& newName
 
     const QString ini = iniForWriting();
     if (ini.isEmpty())
-        return refused(IniWrite::Status::CannotWrite,
-            QCoreApplication::translate("SkinCatalog", "Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
+        return noUserList();
     const QString oldDir = folderDir(oldName), newDir = folderDir(newName);
     const bool moveOnDisk = QFileInfo(oldDir).isDir();
     if (moveOnDisk) {
@@ -228,8 +232,7 @@ SkinCatalog::Change SkinCatalog::addPicture(int number, const QString& sourceFil
 
     const QString ini = iniForWriting();
     if (ini.isEmpty())
-        return refused(IniWrite::Status::CannotWrite,
-            QCoreApplication::translate("SkinCatalog", "Нет места для списка шаблонов пользователя в %1.").arg(paths_.UserDir));
+        return noUserList();
     const QFileInfo source(sourceFile);
     const QString dir = folderDir(folder.path);
     if (!QDir().mkpath(dir))

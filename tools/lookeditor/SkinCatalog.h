@@ -82,6 +82,8 @@ public:
 
 private:
     static Change refused(IniWrite::Status status, const QString& message);
+    // Refused: the user's skin list cannot be made.
+    Change noUserList() const;
     // Where a folder of the list is written to.
     QString folderDir(const QString& path) const;
     // The skin list to write to, made on the first change in an installed program; empty when

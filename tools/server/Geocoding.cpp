@@ -96,8 +96,8 @@ PlaceSearch parsePlaces(QByteArrayView body)
 
 QString placeLine(const Place& place)
 {
-    return QStringList {place.name, place.region, place.country, degreesText(place.at.latitude),
-        degreesText(place.at.longitude), QString::number(place.population)}
+    return QStringList {place.name, place.region, place.country, tb::degreesText(place.at.latitude),
+        tb::degreesText(place.at.longitude), QString::number(place.population)}
         .join(u'\t');
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Coordinates.h"
+#include "platform/Coordinates.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -23,7 +23,7 @@ struct Place {
     QString name;
     QString region;  // the first-level division (a state, an oblast), possibly empty
     QString country; // possibly empty
-    Coordinates at;
+    tb::Coordinates at;
     qint64 population = 0; // 0 when the service does not know it
 };
 

@@ -5,6 +5,15 @@
 
 namespace tbserver {
 
+QString duration(std::chrono::milliseconds ms)
+{
+    if (ms.count() % 60'000 == 0)
+        return QStringLiteral("%1 min").arg(ms.count() / 60'000);
+    if (ms.count() % 1000 == 0)
+        return QStringLiteral("%1 s").arg(ms.count() / 1000);
+    return QStringLiteral("%1 ms").arg(ms.count());
+}
+
 HttpFetch::HttpFetch(std::chrono::milliseconds timeout, bool direct, Done done)
     : timeout_(timeout)
     , done_(std::move(done))
@@ -85,11 +94,8 @@ FetchResult HttpFetch::outcome(QNetworkReply& reply) const
     using Failure = FetchResult::Failure;
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     auto result = [status](Failure failure, const QString& why) { return FetchResult {failure, why, {}, status}; };
-    const auto ms = static_cast<long long>(timeout_.count());
     if (timedOut_)
-        return result(Failure::Unreachable, ms % 1000 == 0
-                ? QStringLiteral("no answer from %1 within %2 s").arg(reply.url().host()).arg(ms / 1000)
-                : QStringLiteral("no answer from %1 within %2 ms").arg(reply.url().host()).arg(ms));
+        return result(Failure::Unreachable, QStringLiteral("no answer from %1 within %2").arg(reply.url().host(), duration(timeout_)));
     if (tooLarge_)
         return result(Failure::Refused, QStringLiteral("the answer is larger than %1 bytes").arg(kBodyLimit));
     if (status != 0 && status != 200)

@@ -13,6 +13,9 @@ class QNetworkReply;
 
 namespace tbserver {
 
+// A span of time as a log line says it: "5 min", "30 s" or "400 ms".
+QString duration(std::chrono::milliseconds ms);
+
 // What one fetch gave: the body of a 200 answer, or why there is none.
 struct FetchResult {
     enum class Failure {
@@ -42,7 +45,6 @@ public:
 
     // Starts fetching `url` unless a fetch is under way (then false).
     bool start(const QUrl& url);
-    bool busy() const { return !reply_.isNull(); }
 
 private:
     void collect();

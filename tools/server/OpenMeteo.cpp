@@ -1,5 +1,7 @@
 #include "OpenMeteo.h"
 
+#include "HttpFetch.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrlQuery>
@@ -49,12 +51,12 @@ QUrl serviceEndpoint(const QUrl& base, const QString& path)
     return url;
 }
 
-QUrl forecastUrl(const QUrl& base, const Coordinates& place)
+QUrl forecastUrl(const QUrl& base, const tb::Coordinates& place)
 {
     QUrl url = serviceEndpoint(base, QStringLiteral("/v1/forecast"));
     QUrlQuery query;
-    query.addQueryItem(QStringLiteral("latitude"), degreesText(place.latitude));
-    query.addQueryItem(QStringLiteral("longitude"), degreesText(place.longitude));
+    query.addQueryItem(QStringLiteral("latitude"), tb::degreesText(place.latitude));
+    query.addQueryItem(QStringLiteral("longitude"), tb::degreesText(place.longitude));
     query.addQueryItem(QStringLiteral("current"), QStringLiteral("temperature_2m"));
     query.addQueryItem(QStringLiteral("timezone"), QStringLiteral("auto"));
     url.setQuery(query);
@@ -109,6 +111,12 @@ QString serviceReason(QByteArrayView body)
     if (reason.size() > kLongestReason)
         reason = reason.left(kLongestReason) + QStringLiteral("...");
     return reason;
+}
+
+QString failureText(const FetchResult& result)
+{
+    const QString reason = result.status != 0 ? serviceReason(result.body) : QString();
+    return reason.isEmpty() ? result.why : result.why + QStringLiteral(": ") + reason;
 }
 
 } // namespace tbserver

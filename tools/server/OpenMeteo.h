@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Coordinates.h"
+#include "platform/Coordinates.h"
 #include "Reading.h"
 
 #include <QByteArrayView>
@@ -26,7 +26,7 @@ QUrl serviceEndpoint(const QUrl& base, const QString& path);
 
 // <base>/v1/forecast?latitude=..&longitude=..&current=temperature_2m&timezone=auto. A path in
 // `base` is kept (a mirror under a folder), its query is not.
-QUrl forecastUrl(const QUrl& base, const Coordinates& place);
+QUrl forecastUrl(const QUrl& base, const tb::Coordinates& place);
 
 // What an answer of the service gave: a reading, or why there is none.
 struct ForecastReading {
@@ -44,5 +44,10 @@ ForecastReading parseForecast(QByteArrayView body, const QDateTime& now = QDateT
 // The service's own explanation in an error answer ({"error": true, "reason": "..."}), shortened
 // for a log line; empty when the body holds none.
 QString serviceReason(QByteArrayView body);
+
+struct FetchResult;
+// Why a fetch failed, for a log line: the fetch's own words, and the service's explanation when
+// it answered with one.
+QString failureText(const FetchResult& result);
 
 } // namespace tbserver

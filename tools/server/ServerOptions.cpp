@@ -202,11 +202,11 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
             return fail(QStringLiteral("--setup writes the settings and exits; it takes only --config-dir, "
                                        "--weather-url and --refresh, not --%1")
                             .arg(extra));
-        o.setup = parseCoordinates(parser.value(setup), &placeError);
+        o.setup = tb::parseCoordinates(parser.value(setup), &placeError);
         if (!o.setup)
             return fail(QStringLiteral("--setup: ") + placeError);
         o.configDir = parser.value(configDir);
-        o.setupArguments = QStringList{"--weather", coordinatesText(*o.setup)};
+        o.setupArguments = QStringList{"--weather", tb::coordinatesText(*o.setup)};
         if (parser.isSet(weatherUrl))
             o.setupArguments << "--weather-url" << urlValue->toString(QUrl::FullyEncoded);
         if (parser.isSet(refresh))
@@ -297,7 +297,7 @@ OptionsOutcome parseServerOptions(const QStringList& arguments, bool loopbackOnl
             return fail(QStringLiteral("--command needs a command to run"));
     } else if (parser.isSet(weather)) {
         o.source = SourceKind::Weather;
-        const auto place = parseCoordinates(parser.value(weather), &placeError);
+        const auto place = tb::parseCoordinates(parser.value(weather), &placeError);
         if (!place)
             return fail(QStringLiteral("--weather: ") + placeError);
         o.place = *place;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Coordinates.h"
+#include "platform/Coordinates.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -26,13 +26,13 @@ struct ServerOptions {
     QString file;
     QString sysfs;       // the sensor's sysfs file (millidegrees Celsius)
     QStringList command; // program and arguments
-    Coordinates place;   // the weather source's place
+    tb::Coordinates place;   // the weather source's place
     QUrl weatherUrl;     // the weather service's base address
     std::chrono::milliseconds weatherTimeout{15000};
     std::chrono::milliseconds refresh{5000};
     std::chrono::milliseconds commandTimeout{10000};
     // --setup: write the user unit's settings for the weather source at this place, then exit.
-    std::optional<Coordinates> setup;
+    std::optional<tb::Coordinates> setup;
     QString configDir;          // where --setup writes; empty for $XDG_CONFIG_HOME/ThermoBadge
     QStringList setupArguments; // the server arguments --setup writes
     // --find-town: print the places of that name (or those coordinates), then exit.

@@ -34,7 +34,7 @@ void TownSearch::start(const QString& typed)
         return end(kBadText, QStringLiteral("a town name has at most %1 characters, not %2").arg(kLongestTownName).arg(text.size()));
     if (looksLikeCoordinates(text)) {
         QString why;
-        const auto at = parseCoordinates(text, &why);
+        const auto at = tb::parseCoordinates(text, &why);
         if (!at)
             return end(kOffTheEarth, why);
         print_(placeLine(Place {{}, {}, {}, *at, 0}));
@@ -52,10 +52,8 @@ void TownSearch::answered(const FetchResult& result)
     using Failure = FetchResult::Failure;
     if (result.failure == Failure::Unreachable)
         return end(kUnreachable, result.why);
-    if (result.failure == Failure::Refused) {
-        const QString reason = serviceReason(result.body);
-        return end(kRefused, reason.isEmpty() ? result.why : result.why + QStringLiteral(": ") + reason);
-    }
+    if (result.failure == Failure::Refused)
+        return end(kRefused, failureText(result));
     const PlaceSearch found = parsePlaces(result.body);
     if (!found.problem.isEmpty())
         return end(kRefused, found.problem);

@@ -8,19 +8,6 @@
 
 namespace tbserver {
 
-namespace {
-
-QString duration(std::chrono::milliseconds ms)
-{
-    if (ms.count() % 60'000 == 0)
-        return QStringLiteral("%1 min").arg(ms.count() / 60'000);
-    if (ms.count() % 1000 == 0)
-        return QStringLiteral("%1 s").arg(ms.count() / 1000);
-    return QStringLiteral("%1 ms").arg(ms.count());
-}
-
-} // namespace
-
 std::chrono::milliseconds retryDelay(std::chrono::milliseconds refresh, int failures, std::chrono::milliseconds longest)
 {
     using namespace std::chrono_literals;
@@ -65,7 +52,7 @@ SourceState WeatherSource::state()
 QString WeatherSource::describe() const
 {
     return QStringLiteral("the current air temperature at %1 from %2, fetched every %3")
-        .arg(coordinatesText(settings_.place), settings_.base.toString(), duration(settings_.refresh));
+        .arg(tb::coordinatesText(settings_.place), settings_.base.toString(), duration(settings_.refresh));
 }
 
 void WeatherSource::fetchNow()
@@ -77,8 +64,7 @@ void WeatherSource::fetchNow()
 void WeatherSource::finished(const FetchResult& result)
 {
     if (result.failure != FetchResult::Failure::None) {
-        const QString reason = result.status != 0 ? serviceReason(result.body) : QString();
-        fail(reason.isEmpty() ? result.why : result.why + QStringLiteral(": ") + reason);
+        fail(failureText(result));
     } else {
         const ForecastReading got = parseForecast(result.body);
         if (got.reading)

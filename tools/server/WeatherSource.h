@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Coordinates.h"
+#include "platform/Coordinates.h"
 #include "HttpFetch.h"
 #include "TemperatureSource.h"
 
@@ -33,7 +33,7 @@ public:
 
     struct Settings {
         QUrl base; // the service, e.g. https://api.open-meteo.com
-        Coordinates place;
+        tb::Coordinates place;
         std::chrono::milliseconds refresh {600'000};
         std::chrono::milliseconds timeout {15'000}; // for one whole fetch
         std::chrono::milliseconds longestWait {3'600'000}; // the back-off's ceiling

@@ -1,7 +1,7 @@
 #include "platform/linux/WorkingSet.h"
 
 #include "platform/HeapTuning.h"
-#include "platform/UniqueFd.h"
+#include "platform/SafeFile.h"
 #include "platform/linux/SystemError.h"
 
 #include <QElapsedTimer>
@@ -9,9 +9,7 @@
 
 #include <cerrno>
 #include <charconv>
-#include <string>
 
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -25,33 +23,14 @@ namespace tb {
 
 namespace {
 
-// A whole small file of /proc, read with a bound (a process's map list is some tens of kB).
-std::string readProcFile(const char* path, std::size_t bound)
-{
-    std::string text;
-    const UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return text;
-    char buffer[16 * 1024];
-    while (text.size() < bound) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
 std::size_t residentBytes()
 {
     // statm: total size and resident size, in pages.
-    const std::string statm = readProcFile("/proc/self/statm", 256);
-    const auto space = statm.find(' ');
+    const QByteArray statm = readNamedFile(QStringLiteral("/proc/self/statm"), 256).bytes;
+    const qsizetype space = statm.indexOf(' ');
     std::size_t pages = 0;
-    if (space != std::string::npos)
-        std::from_chars(statm.data() + space + 1, statm.data() + statm.size(), pages);
+    if (space >= 0)
+        std::from_chars(statm.constData() + space + 1, statm.constData() + statm.size(), pages);
     return pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
 
@@ -120,9 +99,9 @@ WorkingSetTrim trimWorkingSet()
     trim.residentBefore = residentBytes();
     giveBackFreeHeap();
     if (!unsupported) {
-        const std::string maps = readProcFile("/proc/self/maps", 8 * 1024 * 1024);
+        const QByteArray maps = readNamedFile(QStringLiteral("/proc/self/maps"), 8 * 1024 * 1024).bytes;
         std::size_t refused = 0;
-        for (const MappedRange& range : idleFileRanges(maps)) {
+        for (const MappedRange& range : idleFileRanges(std::string_view(maps.constData(), static_cast<std::size_t>(maps.size())))) {
             // A failure (a mapping gone meanwhile, a locked one) leaves that range as it is. A
             // range that another thread mapped anew since the list was read is safe to ask too:
             // a page-out writes back or keeps, it never drops what a page holds.

@@ -1,14 +1,12 @@
-#include "Coordinates.h"
+#include "platform/Coordinates.h"
 
 #include <QStringList>
 
 #include <cmath>
 
-namespace tbserver {
+namespace tb {
 
-namespace {
-
-std::optional<double> degrees(const QString& text, double limit)
+std::optional<double> parseDegrees(const QString& text, double limit)
 {
     const QString trimmed = text.trimmed();
     // toDouble() would also take "inf", "nan" and "1e2": a place is written in plain decimals.
@@ -22,8 +20,6 @@ std::optional<double> degrees(const QString& text, double limit)
     return value == 0 ? 0.0 : value; // no "-0"
 }
 
-} // namespace
-
 std::optional<Coordinates> parseCoordinates(const QString& text, QString* error)
 {
     auto fail = [&](const QString& why) -> std::optional<Coordinates> {
@@ -36,18 +32,18 @@ std::optional<Coordinates> parseCoordinates(const QString& text, QString* error)
         return fail(QStringLiteral("\"%1\" is not LAT,LON: two decimal numbers with a \".\" point, "
                                    "separated by one comma, such as 55.7558,37.6173")
                         .arg(text));
-    const auto latitude = degrees(parts[0], 90);
+    const auto latitude = parseDegrees(parts[0], 90);
     if (!latitude)
         return fail(QStringLiteral("the latitude \"%1\" is not a number from -90 to 90").arg(parts[0].trimmed()));
-    const auto longitude = degrees(parts[1], 180);
+    const auto longitude = parseDegrees(parts[1], 180);
     if (!longitude)
         return fail(QStringLiteral("the longitude \"%1\" is not a number from -180 to 180").arg(parts[1].trimmed()));
     return Coordinates {*latitude, *longitude};
 }
 
-QString degreesText(double degrees)
+QString degreesText(double degrees, int decimals)
 {
-    QString text = QString::number(degrees, 'f', 6);
+    QString text = QString::number(degrees, 'f', decimals);
     while (text.endsWith(u'0'))
         text.chop(1);
     if (text.endsWith(u'.'))
@@ -60,4 +56,4 @@ QString coordinatesText(const Coordinates& place)
     return degreesText(place.latitude) + u',' + degreesText(place.longitude);
 }
 
-} // namespace tbserver
+} // namespace tb
