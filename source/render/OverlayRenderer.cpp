@@ -30,8 +30,6 @@ enum Stage : qint16 {
     kStageLayout = 18,
 };
 
-// Files bigger than this are not read at all: no picture within the pixel limit needs it.
-constexpr qint64 kMaxFileBytes = qint64 {512} * 1024 * 1024;
 // Allocation limit of the decoder in MiB: kMaxPixels at 4 bytes a pixel.
 constexpr int kDecoderLimitMiB = static_cast<int>(OverlayRenderer::kMaxPixels * 4 / (1024 * 1024));
 // Text further off the canvas than this is not drawn (and would overflow the rasteriser).
@@ -277,7 +275,7 @@ QRect OverlayRenderer::drawMark(QImage& canvas, float W, float H, const StaleMar
 bool OverlayRenderer::readPicture(const QString& file)
 {
     // Bounded by what is read: a device or a FIFO named as the picture never stalls or fills memory.
-    NamedFileRead read = readNamedFile(file, kMaxFileBytes);
+    NamedFileRead read = readNamedFile(file, OverlayRenderer::kMaxFileBytes);
     switch (read.outcome) {
     case NamedFileRead::Outcome::Read:
         break;

@@ -76,6 +76,8 @@ public:
 
     // The largest picture and canvas accepted, in pixels (64 Mi, 256 MiB at 4 bytes a pixel).
     static constexpr std::int64_t kMaxPixels = std::int64_t {64} * 1024 * 1024;
+    // Picture files bigger than this are not read at all: no picture within the pixel limit needs it.
+    static constexpr std::int64_t kMaxFileBytes = std::int64_t {512} * 1024 * 1024;
     // Font sizes outside 0 < size <= this are refused.
     static constexpr float kMaxFontPixels = 2000;
     // Device pixel ratios outside 0 < ratio <= this are taken as 1.

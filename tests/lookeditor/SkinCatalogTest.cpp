@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace tb;
 
 namespace {
@@ -80,6 +82,9 @@ TEST(SkinCatalog, AddsFoldersAndPicturesAndRenamesFolders)
         EXPECT_FALSE(catalog.addFolder(name).ok()) << name.toStdString();
     EXPECT_FALSE(catalog.renameFolder(1, QStringLiteral("зима 2")).ok());
     EXPECT_FALSE(catalog.addPicture(0, ini).ok());
+    const QString fifo = dir.filePath(QStringLiteral("pipe.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(catalog.addPicture(0, fifo).write.status, IniWrite::Status::CannotRead) << "a FIFO never holds the editor";
     EXPECT_FALSE(catalog.addPicture(5, source).ok());
     ASSERT_TRUE(QFile::setPermissions(ini, QFileDevice::ReadOwner));
     const SkinCatalog::Change ro = catalog.addPicture(0, source);

@@ -1,9 +1,12 @@
 #include "SkinCatalog.h"
 
 #include "platform/Codepage.h"
+#include "platform/SafeFile.h"
+#include "render/OverlayRenderer.h"
 #include "skinfiles/AppPaths.h"
 #include "skinfiles/INI_Class.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -225,10 +228,17 @@ SkinCatalog::Change SkinCatalog::addPicture(int number, const QString& sourceFil
             QCoreApplication::translate("SkinCatalog", "В папке «%1» уже %2 картинок, больше нельзя.")
                 .arg(folder.path)
                 .arg(kMaxPictures));
-    QImageReader reader(sourceFile);
-    if (!reader.canRead())
+    // Read once, without blocking and with a bound (a FIFO or a device chosen by mistake must
+    // not hold or fill the editor); what is checked is what gets copied.
+    NamedFileRead picture = readNamedFile(sourceFile, OverlayRenderer::kMaxFileBytes);
+    QBuffer pictureBytes(&picture.bytes);
+    pictureBytes.open(QIODevice::ReadOnly);
+    if (!picture.ok() || !QImageReader(&pictureBytes).canRead()) {
+        if (!picture.problem.isEmpty())
+            qCWarning(lcSkins).noquote() << picture.problem;
         return refused(IniWrite::Status::CannotRead,
             QCoreApplication::translate("SkinCatalog", "Файл %1 не удаётся прочитать как картинку.").arg(sourceFile));
+    }
 
     const QString ini = iniForWriting();
     if (ini.isEmpty())
@@ -247,8 +257,9 @@ SkinCatalog::Change SkinCatalog::addPicture(int number, const QString& sourceFil
         name = QStringLiteral("%1 (%2)%3").arg(plain.completeBaseName()).arg(n).arg(suffix);
         target = QDir(dir).filePath(name);
     }
-    if (!alreadyThere && !QFile::copy(sourceFile, target)) {
-        QFile::remove(target);
+    QString problem;
+    if (!alreadyThere && !saveFileSafely(target, picture.bytes, &problem)) {
+        qCWarning(lcSkins).noquote() << problem;
         return refused(IniWrite::Status::CannotWrite,
             QCoreApplication::translate("SkinCatalog", "Не удалось скопировать %1 в %2.").arg(sourceFile, dir));
     }
