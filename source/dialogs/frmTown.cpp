@@ -2,6 +2,7 @@
 
 #include "dialogs/DialogLook.h"
 #include "dialogs/Twips.h"
+#include "platform/desktop/WindowFront.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -169,11 +170,7 @@ frmTown::frmTown(TownChooserEnv env) : env_(std::move(env))
 
 void frmTown::Show()
 {
-    if (isMinimized())
-        showNormal();
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     txtTown->setFocus();
 }
 

@@ -28,6 +28,7 @@
 #include "platform/linux/WorkingSet.h"
 #include "settings/InterfaceLanguage.h"
 #include "temperature/ComponentError.h"
+#include "temperature/Exchange.h"
 #include "window/IndicatorWindow.h"
 #include "window/PopupMenuWidget.h"
 #include "window/QtTrayIcon.h"
@@ -297,7 +298,7 @@ int main(int argc, char* argv[])
     QtCommandRunner commands;
     QtCompanionProcess companion;
     const QString serverProgram = programDir + QStringLiteral("/thermobadge-server");
-    LocalServer localServer(LocalServerEnv{commands, companion, [] { return loopbackUdpPortTaken(25002); }, serverProgram, configDir});
+    LocalServer localServer(LocalServerEnv{commands, companion, [] { return loopbackUdpPortTaken(kServerPort); }, serverProgram, configDir});
     auto pollSoon = [&temper, &app] {
         // The server needs a moment for its first weather answer; the regular poll follows anyway.
         for (const int seconds : {3, 10})

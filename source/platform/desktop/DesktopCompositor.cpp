@@ -18,14 +18,6 @@ Q_LOGGING_CATEGORY(lcDesktop, "thermobadge.desktop", QtInfoMsg)
 
 namespace {
 
-xcb_connection_t* x11Connection()
-{
-    if (!onX11())
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
 // The compositing manager's selection of screen 0, or XCB_NONE.
 xcb_atom_t compositorSelection(xcb_connection_t* c)
 {
@@ -42,6 +34,14 @@ xcb_atom_t compositorSelection(xcb_connection_t* c)
 bool onX11()
 {
     return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+xcb_connection_t* x11Connection()
+{
+    if (!onX11())
+        return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
 }
 
 bool compositorRunning()

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+struct xcb_connection_t;
+
 namespace tb {
 
 // Whether the desktop blends translucent windows. On X11 that needs a compositing manager
@@ -13,6 +15,9 @@ bool compositorRunning();
 
 // Whether the program runs on X11 (natively or through XWayland).
 bool onX11();
+
+// The application's X connection, or nullptr when it does not run on X11.
+xcb_connection_t* x11Connection();
 
 // Tells when a compositing manager starts or stops on X11, from the change of the selection's
 // owner that the X server reports (XFixes selection events): nothing is polled. Where that

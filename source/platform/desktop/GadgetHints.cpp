@@ -2,11 +2,8 @@
 
 #include "platform/desktop/DesktopCompositor.h"
 
-#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
-
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
@@ -46,8 +43,7 @@ void applyGadgetHints(QWidget* window, bool sticky)
 {
     if (!onX11() || !window)
         return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = x11Connection();
     if (!c)
         return;
     // The window is not mapped yet (this runs from its show event): the window manager reads

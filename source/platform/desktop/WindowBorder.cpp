@@ -2,10 +2,8 @@
 
 #include "platform/desktop/DesktopCompositor.h"
 
-#include <QGuiApplication>
 #include <QWidget>
 
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
@@ -18,8 +16,7 @@ void setBorderOnly(QWidget* window)
 {
     if (!onX11() || !window || !window->isVisible())
         return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = x11Connection();
     if (!c)
         return;
     const char* name = "_MOTIF_WM_HINTS";

@@ -2,11 +2,8 @@
 
 #include "platform/desktop/DesktopCompositor.h"
 
-#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
-
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
@@ -21,8 +18,7 @@ namespace {
 // the X server reports the new one.
 void moveNativeWindowBy(QWindow* window, QPoint by)
 {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = x11Connection();
     if (!c || by.isNull())
         return;
     const auto id = static_cast<xcb_window_t>(window->winId());
